@@ -1,0 +1,45 @@
+#pragma once
+
+// File-system operations behind one small interface. Each answers success or
+// failure; a failure carries errno's text for a clear message. None throws.
+
+#include <QString>
+
+namespace platform {
+
+struct FileResult {
+    bool ok = false;
+    int error = 0;       // errno of the failing call, 0 on success
+    QString errorText;   // human-readable reason, empty on success
+
+    explicit operator bool() const { return ok; }
+    static FileResult success() { return {true, 0, {}}; }
+    static FileResult failure(int err);
+};
+
+// True for an existing directory (a symbolic link counts as its target).
+[[nodiscard]] bool directoryExists(const QString& path);
+// True for an existing entry that is not a directory.
+[[nodiscard]] bool fileExists(const QString& path);
+
+// Creates one directory; its parent must exist.
+FileResult createDirectory(const QString& path);
+
+// Copies `source` to `target`, replacing `target` when it exists. Durable and
+// atomic: the data goes to a temporary file in the target's folder, is fsynced
+// with the source's permission bits and modification time, and is renamed over
+// `target`, then the folder is fsynced. On any failure `target` is untouched and
+// no temporary file is left behind.
+FileResult copyFileReplacing(const QString& source, const QString& target);
+
+// Renames `from` to `to`; fails (EEXIST) rather than replacing an existing `to`,
+// also when `to` appears between any check and the rename.
+FileResult renameNoReplace(const QString& from, const QString& to);
+
+// Deletes a file (not a directory).
+FileResult deleteFile(const QString& path);
+
+// fsyncs a directory so renames and deletions in it are on disk.
+FileResult syncDirectory(const QString& path);
+
+} // namespace platform
