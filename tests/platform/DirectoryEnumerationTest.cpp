@@ -66,7 +66,8 @@ TEST_F(DirectoryEnumerationTest, KeepsTheFileSystemsOrder) {
     EXPECT_EQ(listed, rawListing(dir.path()));
 }
 
-TEST_F(DirectoryEnumerationTest, ClassifiesEveryKindOfEntry) {
+// One entry of every kind the attributes tell apart.
+void makeOneOfEachKind(const TempDir& dir) {
     dir.write("a.jpg", "x");
     dir.write(".hidden.jpg", "x");
     dir.mkdir("cats");
@@ -77,10 +78,14 @@ TEST_F(DirectoryEnumerationTest, ClassifiesEveryKindOfEntry) {
     ASSERT_TRUE(QFile::link(dir.file("a.jpg"), dir.file("link-to-file")));
     ASSERT_TRUE(QFile::link(dir.file("nowhere"), dir.file("dangling")));
     dir.write(QString::fromUtf8("たま.jpg"), "x");
+}
+
+TEST_F(DirectoryEnumerationTest, ClassifiesEveryKindOfEntry) {
+    ASSERT_NO_FATAL_FAILURE(makeOneOfEachKind(dir));
 
     const auto enumeration = DirectoryEnumeration::open(dir.path(), Everything);
     ASSERT_NE(enumeration, nullptr);
-    QMap<QString, QString> kinds; // name -> "d", "h", "s" flags that are set
+    QMap<QString, QString> kinds; // name -> the flags "d", "h", "s" that are set
     while (const std::optional<DirectoryEntry> entry = enumeration->next()) {
         kinds[entry->name] = QString(entry->isDirectory ? "d" : "") + (entry->isHidden ? "h" : "") +
                              (entry->isSystem ? "s" : "");
@@ -96,22 +101,21 @@ TEST_F(DirectoryEnumerationTest, ClassifiesEveryKindOfEntry) {
 }
 
 TEST_F(DirectoryEnumerationTest, RuleLetsThroughOnlyAllowedAttributes) {
-    dir.write("a.jpg", "x");
-    dir.write(".hidden.jpg", "x");
-    dir.mkdir("cats");
-    dir.mkdir(".cache");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("fifo")).constData(), 0600), 0);
-    ASSERT_TRUE(QFile::link(dir.file("cats"), dir.file("link-to-folder")));
-    ASSERT_TRUE(QFile::link(dir.file("nowhere"), dir.file("dangling")));
+    ASSERT_NO_FATAL_FAILURE(makeOneOfEachKind(dir));
+    const QString jpg = QString::fromUtf8("たま.jpg");
 
-    EXPECT_EQ(sortedNames(dir.path(), AttributeRule::filesOnly()), QStringList{"a.jpg"});
+    EXPECT_EQ(sortedNames(dir.path(), AttributeRule::filesOnly()),
+              (QStringList{"a.jpg", "link-to-file", jpg}));
     EXPECT_EQ(sortedNames(dir.path(), {true, false, false}),
-              (QStringList{"a.jpg", "cats", "link-to-folder"}));
-    EXPECT_EQ(sortedNames(dir.path(), {false, true, false}), (QStringList{".hidden.jpg", "a.jpg"}));
+              (QStringList{"a.jpg", "cats", "link-to-file", "link-to-folder", jpg}));
+    EXPECT_EQ(sortedNames(dir.path(), {false, true, false}),
+              (QStringList{".hidden.jpg", "a.jpg", "link-to-file", jpg}));
     EXPECT_EQ(sortedNames(dir.path(), {false, false, true}),
-              (QStringList{"a.jpg", "dangling", "fifo"}));
+              (QStringList{"a.jpg", "dangling", "fifo", "link-to-file", jpg}));
     EXPECT_EQ(sortedNames(dir.path(), {true, true, false}),
-              (QStringList{".cache", ".hidden.jpg", "a.jpg", "cats", "link-to-folder"}));
+              (QStringList{".cache", ".hidden.jpg", "a.jpg", "cats", "link-to-file",
+                           "link-to-folder", jpg}));
+    EXPECT_EQ(sortedNames(dir.path(), Everything).size(), 10);
 }
 
 TEST_F(DirectoryEnumerationTest, ClassifiesRelativeToTheOpenedFolderAfterAChdir) {

@@ -1,0 +1,227 @@
+#include "app/Main.h"
+
+#include "app/Hints.h"
+#include "app/KeyPreview.h"
+#include "app/ToolbarArt.h"
+#include "dialogs/About.h"
+#include "dialogs/FormFont.h"
+#include "dialogs/Option.h"
+#include "dialogs/Prompter.h"
+#include "platform/Paths.h"
+#include "settings/RegIniFile.h"
+#include "settings/RegistryException.h"
+#include "settings/SettingsSchema.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLayout>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace {
+
+const QString ApplicationTitle = QStringLiteral("Sorteka for Windows");
+
+} // namespace
+
+TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
+    : QMainWindow(parent), prompter_(prompter)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(ApplicationTitle);
+    setWindowIcon(programIcon());
+    // Fixed border: system menu, minimize and close, no maximize.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFont(formFont());
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(687, 390);
+    setCentralWidget(client);
+    buildToolBar(client);
+    buildPanes(client);
+    buildStatusBar(client);
+    buildMenu();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    move(283, 247);
+
+    helpOpener = [](const QString& file) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    };
+
+    CurrentDir.clear();
+    CurrentFile.clear();
+    LoadDirList();
+    loadStoredState();
+    FileSearch.reset();
+    keyPreview_ = new KeyPreview(*this, [this](QChar& key) { FormKeyPress(key); });
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::attachForms(TfrmOption* option, TfrmAboutBox* about)
+{
+    frmOption_ = option;
+    frmAboutBox_ = about;
+}
+
+void TfrmMain::loadStoredState()
+{
+    const TRegIniFile store(settings::KeyPath);
+    if (!store.isOpen())
+        prompter_.warning(store.openError() +
+                          QStringLiteral("\n設定は保存されません。既定の設定で起動します。"));
+    setMethodIndex(
+        store.ReadInteger(settings::SectionSetting, settings::ValueMethod, settings::DefaultMethod));
+    CurrentDir = store.ReadString(settings::SectionSetting, settings::ValueCurrentDir,
+                                  platform::currentDirectory());
+}
+
+void TfrmMain::LoadDirList()
+{
+    const TRegIniFile store(settings::KeyPath);
+    const TDestinations destinations = settings::readDestinations(store);
+    for (const TDestination& d : destinations) {
+        QTreeWidgetItem* row = lvDirList->topLevelItem(settings::listRowOfDestination(d.Number));
+        row->setText(1, d.Description);
+        row->setText(2, d.Directory);
+    }
+}
+
+void TfrmMain::AddMessage(const QString& text)
+{
+    log_.add(text);
+    Message->setPlainText(log_.text());
+    Message->verticalScrollBar()->setValue(Message->verticalScrollBar()->maximum());
+}
+
+void TfrmMain::DisplayHint(const QString& hint)
+{
+    statusPanels[0]->setText(longHint(hint));
+}
+
+int TfrmMain::methodIndex() const
+{
+    for (size_t i = 0; i < methodItems.size(); ++i)
+        if (methodItems[i]->isChecked())
+            return static_cast<int>(i);
+    return -1;
+}
+
+void TfrmMain::setMethodIndex(int index)
+{
+    index = std::clamp(index, -1, static_cast<int>(methodItems.size()) - 1);
+    if (index >= 0) {
+        methodItems[static_cast<size_t>(index)]->setChecked(true);
+        return;
+    }
+    // No option selected: exclusive buttons refuse to clear themselves.
+    for (QRadioButton* item : methodItems) {
+        item->setAutoExclusive(false);
+        item->setChecked(false);
+        item->setAutoExclusive(true);
+    }
+}
+
+void TfrmMain::FormShow()
+{
+    // The command line is opened here once browsing is in place.
+}
+
+void TfrmMain::FormClose()
+{
+    try {
+        TRegIniFile store(settings::KeyPath);
+        store.WriteInteger(settings::SectionSetting, settings::ValueMethod, methodIndex());
+        store.WriteString(settings::SectionSetting, settings::ValueCurrentDir, CurrentDir);
+    } catch (const ERegistryException& error) {
+        // Closing still ends the program; say what could not be kept.
+        prompter_.error(ApplicationTitle, error.message());
+    }
+    if (FileSearch) {
+        FileSearch->close();
+        FileSearch.reset();
+    }
+}
+
+void TfrmMain::FormKeyPress(QChar& key)
+{
+    if (key == QChar(0x1B)) {
+        const TRegIniFile store(settings::KeyPath);
+        if (store.ReadBool(settings::SectionSetting, settings::ValueCanQuitESC,
+                           settings::DefaultCanQuitESC))
+            mnuExitClick();
+    }
+}
+
+void TfrmMain::tbNumClick(int tag)
+{
+    const int number = settings::destinationOfToolbarTag(tag);
+    if (number == 0)
+        return;
+    QChar key = settings::digitKeyOfDestination(number);
+    FormKeyPress(key);
+}
+
+void TfrmMain::mnuFileDirOpenClick()
+{
+    // Opening a folder is wired in with browsing.
+}
+
+void TfrmMain::mnuExitClick()
+{
+    // Leaves the event loop at once; the close handler that saves does not run.
+    QCoreApplication::exit(0);
+}
+
+void TfrmMain::mnuHelpContentsClick()
+{
+    if (helpOpener)
+        helpOpener(HelpFile);
+}
+
+void TfrmMain::mnuHelpAboutClick()
+{
+    if (frmAboutBox_)
+        frmAboutBox_->exec();
+}
+
+void TfrmMain::ShowOption()
+{
+    if (frmOption_ && frmOption_->exec() == QDialog::Accepted)
+        LoadDirList();
+}
+
+bool TfrmMain::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        DisplayHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}

@@ -1,0 +1,124 @@
+#include "app/ToolbarArt.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+#include <functional>
+
+namespace {
+
+// Renders one drawing, made on a 16 × 16 grid, at several pixel sizes.
+QIcon renderIcon(const std::function<void(QPainter&)>& draw)
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.scale(size / 16.0, size / 16.0);
+        draw(p);
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+void drawOpenFolder(QPainter& p)
+{
+    const QColor outline(0x8a, 0x63, 0x10);
+    // Back of the folder with its tab.
+    QPainterPath back;
+    back.moveTo(1.5, 3.5);
+    back.lineTo(6.0, 3.5);
+    back.lineTo(7.5, 5.0);
+    back.lineTo(13.5, 5.0);
+    back.lineTo(13.5, 13.5);
+    back.lineTo(1.5, 13.5);
+    back.closeSubpath();
+    p.setPen(QPen(outline, 1.0));
+    p.setBrush(QColor(0xe8, 0xb9, 0x4a));
+    p.drawPath(back);
+    // The opened front flap, tilted towards the viewer.
+    QPainterPath front;
+    front.moveTo(1.5, 13.5);
+    front.lineTo(4.0, 7.5);
+    front.lineTo(15.5, 7.5);
+    front.lineTo(13.5, 13.5);
+    front.closeSubpath();
+    p.setBrush(QColor(0xfb, 0xd8, 0x74));
+    p.drawPath(front);
+}
+
+void drawDigit(QPainter& p, int digit)
+{
+    // Destination buttons: a blue tile with a white digit.
+    p.setPen(QPen(QColor(0x1d, 0x4f, 0x91), 1.0));
+    p.setBrush(QColor(0x3b, 0x7d, 0xd8));
+    p.drawRoundedRect(QRectF(1.5, 1.5, 13.0, 13.0), 2.5, 2.5);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(11);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(1.5, 1.0, 13.0, 13.5), Qt::AlignCenter, QString::number(digit));
+}
+
+void drawProgram(QPainter& p)
+{
+    // A picture card dropping into a tray: sorting pictures.
+    p.setPen(QPen(QColor(0x33, 0x33, 0x33), 1.0));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(3.5, 1.5, 9.0, 8.0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x4c, 0xa3, 0x4c));
+    QPainterPath hill;
+    hill.moveTo(4.0, 9.0);
+    hill.lineTo(7.0, 5.0);
+    hill.lineTo(9.0, 7.5);
+    hill.lineTo(10.5, 6.0);
+    hill.lineTo(12.0, 9.0);
+    hill.closeSubpath();
+    p.drawPath(hill);
+    p.setBrush(QColor(0xf2, 0xc0, 0x2e));
+    p.drawEllipse(QPointF(10.5, 3.8), 1.1, 1.1);
+    p.setPen(QPen(QColor(0x1d, 0x4f, 0x91), 1.0));
+    p.setBrush(QColor(0x3b, 0x7d, 0xd8));
+    QPainterPath tray;
+    tray.moveTo(1.5, 10.5);
+    tray.lineTo(14.5, 10.5);
+    tray.lineTo(13.0, 14.5);
+    tray.lineTo(3.0, 14.5);
+    tray.closeSubpath();
+    p.drawPath(tray);
+}
+
+} // namespace
+
+QIcon openFolderIcon()
+{
+    return renderIcon(drawOpenFolder);
+}
+
+QIcon digitIcon(int digit)
+{
+    return renderIcon([digit](QPainter& p) { drawDigit(p, digit); });
+}
+
+QIcon programIcon()
+{
+    return renderIcon(drawProgram);
+}
+
+QList<QIcon> toolbarImageList()
+{
+    QList<QIcon> images;
+    images.append(openFolderIcon());
+    for (int digit = 1; digit <= 9; ++digit)
+        images.append(digitIcon(digit));
+    images.append(programIcon());
+    return images;
+}

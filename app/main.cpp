@@ -1,0 +1,34 @@
+// Entry point: title, help file, the three long-lived forms, the event loop.
+
+#include "app/Application.h"
+#include "app/Main.h"
+#include "dialogs/About.h"
+#include "dialogs/FormFont.h"
+#include "dialogs/MessageBoxPrompter.h"
+#include "dialogs/Option.h"
+#include "platform/InstallPaths.h"
+
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    TApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("sorteka"));
+    MessageBoxPrompter prompter;
+    application.setPrompter(&prompter);
+    application.Title = QStringLiteral("Sorteka for Windows");
+    application.HelpFile = platform::installedManualFile();
+    installFormFontSubstitution();
+    try {
+        TfrmMain frmMain(prompter);
+        frmMain.HelpFile = application.HelpFile;
+        TfrmOption frmOption;
+        TfrmAboutBox frmAboutBox;
+        frmMain.attachForms(&frmOption, &frmAboutBox);
+        frmMain.show();
+        application.exec();
+    } catch (const std::exception& error) {
+        application.ShowException(error);
+    }
+    return 0;
+}

@@ -1,0 +1,326 @@
+#include "components/ccalendr/Ccalendr.h"
+
+#include "components/ccalendr/CalendarCells.h"
+#include "components/ccalendr/CalendarMath.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+namespace {
+
+// The message of the runtime's date conversion error.
+QString dateErrorText() {
+    return QStringLiteral("日付に変換できない値が渡されました");
+}
+
+void fixSections(QHeaderView* header) {
+    header->hide();
+    header->setMinimumSectionSize(0);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+}
+
+} // namespace
+
+ECalendarDateError::ECalendarDateError(const QString& message)
+    : std::runtime_error(message.toStdString()), message_(message) {}
+
+TCCalendar::TCCalendar(QWidget* parent, TodayFunction today)
+    : QTableView(parent), today_(today ? std::move(today) : [] { return QDate::currentDate(); }) {
+    model_ = new Ccalendr::CalendarCellModel(*this, this);
+    setModel(model_);
+    setItemDelegate(new Ccalendr::CalendarCellDelegate(*this, this));
+    fixSections(horizontalHeader());
+    fixSections(verticalHeader());
+    // The delegate draws grid lines of GridLineWidth itself.
+    setShowGrid(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAutoScroll(false);
+    setTabKeyNavigation(false);
+    setCornerButtonEnabled(false);
+    setWordWrap(false);
+
+    SetStartOfWeek(1);
+    date_ = today_();
+    applySectionSizes();
+    UpdateCalendar();
+}
+
+TCCalendar::~TCCalendar() = default;
+
+int TCCalendar::GetDateElement(int element) const {
+    switch (element) {
+    case 1:
+        return date_.year();
+    case 2:
+        return date_.month();
+    case 3:
+        return date_.day();
+    default:
+        return -1;
+    }
+}
+
+void TCCalendar::SetDateElement(int element, int value) {
+    if (value <= 0)
+        return;
+    int year = date_.year();
+    int month = date_.month();
+    int day = date_.day();
+    bool changed = false;
+    switch (element) {
+    case 1:
+        changed = year != value;
+        year = value;
+        break;
+    case 2:
+        if (value <= 12) {
+            changed = month != value;
+            month = value;
+        }
+        break;
+    case 3:
+        if (value <= DaysThisMonth()) {
+            changed = day != value;
+            day = value;
+        }
+        break;
+    default:
+        break;
+    }
+    if (!changed)
+        return;
+    if (!Ccalendr::isValidDate(year, month, day))
+        throw ECalendarDateError(dateErrorText());
+    date_ = QDate(year, month, day);
+    useCurrentDate_ = false;
+    UpdateCalendar();
+    Change();
+}
+
+void TCCalendar::SeTCCalendarDate(const QDate& value) {
+    if (!value.isValid() || !Ccalendr::isValidDate(value.year(), value.month(), value.day()))
+        throw ECalendarDateError(dateErrorText());
+    date_ = value;
+    UpdateCalendar();
+    Change();
+}
+
+void TCCalendar::SetStartOfWeek(int value) {
+    // An out-of-range week start means Monday. When the stored start really
+    // changes the grid is laid out again, or day names and days would disagree.
+    if (value < 1 || value > 7)
+        value = 1;
+    if (value == startOfWeek_)
+        return;
+    startOfWeek_ = value;
+    UpdateCalendar();
+}
+
+void TCCalendar::SetUseCurrentDate(bool value) {
+    if (value == useCurrentDate_)
+        return;
+    useCurrentDate_ = value;
+    if (value) {
+        date_ = today_();
+        UpdateCalendar();
+    }
+}
+
+void TCCalendar::SetGridLineWidth(int value) {
+    value = std::max(value, 0);
+    if (value == gridLineWidth_)
+        return;
+    gridLineWidth_ = value;
+    WMSize(viewport()->size());
+    viewport()->update();
+}
+
+int TCCalendar::Col() const {
+    return currentIndex().column();
+}
+
+int TCCalendar::Row() const {
+    return currentIndex().row();
+}
+
+QString TCCalendar::GetCellText(int ACol, int ARow) const {
+    if (ARow == 0) {
+        const int weekday = Ccalendr::headerWeekday(startOfWeek_, ACol);
+        return locale().dayName(weekday == 0 ? 7 : weekday, QLocale::ShortFormat);
+    }
+    const int day = Ccalendr::dayOfCell(ACol, ARow, monthOffset_);
+    if (day < 1 || day > DaysThisMonth())
+        return {};
+    return QString::number(day);
+}
+
+void TCCalendar::ChangeMonth(int delta) {
+    SeTCCalendarDate(Ccalendr::shiftedByMonth(date_, delta));
+}
+
+void TCCalendar::PrevYear() {
+    if (IsLeapYear(Year()) && Month() == 2 && Day() == 29)
+        SetDateElement(3, 28);
+    SetDateElement(1, Year() - 1);
+}
+
+void TCCalendar::NextYear() {
+    if (IsLeapYear(Year()) && Month() == 2 && Day() == 29)
+        SetDateElement(3, 28);
+    SetDateElement(1, Year() + 1);
+}
+
+void TCCalendar::Change() {
+    emit OnChange();
+}
+
+int TCCalendar::DaysThisMonth() const {
+    return DaysPerMonth(date_.year(), date_.month());
+}
+
+bool TCCalendar::IsLeapYear(int year) const {
+    return Ccalendr::isLeapYear(year);
+}
+
+int TCCalendar::DaysPerMonth(int year, int month) const {
+    return Ccalendr::daysPerMonth(year, month);
+}
+
+void TCCalendar::UpdateCalendar() {
+    updating_ = true;
+    const QDate first(date_.year(), date_.month(), 1);
+    monthOffset_ = Ccalendr::monthOffset(Ccalendr::weekdayFromSunday(first), startOfWeek_);
+    model_->refresh();
+    const Ccalendr::CellPos cell = Ccalendr::cellOfDay(date_.day(), monthOffset_);
+    // Moves the current cell only: no scrolling, and the selection is that cell.
+    if (SelectCell(cell.column, cell.row))
+        selectionModel()->setCurrentIndex(model_->index(cell.row, cell.column),
+                                          QItemSelectionModel::ClearAndSelect);
+    viewport()->update();
+    updating_ = false;
+}
+
+void TCCalendar::DrawCell(QPainter& canvas, int ACol, int ARow, const QRect& ARect,
+                          TGridDrawState /*state*/) {
+    const QString text = GetCellText(ACol, ARow);
+    const QFontMetrics metrics(canvas.font());
+    const int x =
+        Ccalendr::centredStart(ARect.left(), ARect.width(), metrics.horizontalAdvance(text));
+    const int y = Ccalendr::centredStart(ARect.top(), ARect.height(), metrics.height());
+    canvas.save();
+    canvas.setClipRect(ARect, Qt::IntersectClip);
+    canvas.drawText(x, y + metrics.ascent(), text);
+    canvas.restore();
+}
+
+bool TCCalendar::SelectCell(int ACol, int ARow) const {
+    if (readOnly_ && !updating_)
+        return false;
+    if (GetCellText(ACol, ARow).isEmpty())
+        return false;
+    // What any grid allows: a cell inside it and outside the fixed row.
+    return ACol >= fixedCols_ && ACol < Ccalendr::CalendarCellModel::columns &&
+           ARow >= fixedRows_ && ARow < Ccalendr::CalendarCellModel::rows;
+}
+
+void TCCalendar::Click() {
+    const QString text = GetCellText(Col(), Row());
+    if (!text.isEmpty())
+        SetDateElement(3, text.toInt());
+    emit OnClick();
+}
+
+void TCCalendar::WMSize(const QSize& clientSize) {
+    defaultColWidth_ = Ccalendr::cellExtentFor(clientSize.width(), gridLineWidth_);
+    defaultRowHeight_ = Ccalendr::cellExtentFor(clientSize.height(), gridLineWidth_);
+    applySectionSizes();
+}
+
+QSize TCCalendar::sizeHint() const {
+    const QFontMetrics metrics(font());
+    int widest = metrics.horizontalAdvance(QStringLiteral("88"));
+    for (int day = 1; day <= 7; ++day)
+        widest = std::max(widest,
+                          metrics.horizontalAdvance(locale().dayName(day, QLocale::ShortFormat)));
+    const int frame = 2 * frameWidth();
+    return {7 * (widest + 12) + 6 * gridLineWidth_ + frame,
+            7 * (metrics.height() + 6) + 6 * gridLineWidth_ + frame};
+}
+
+void TCCalendar::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    WMSize(viewport()->size());
+}
+
+void TCCalendar::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() != Qt::LeftButton || !index.isValid() ||
+        !SelectCell(index.column(), index.row())) {
+        if (focusPolicy() & Qt::ClickFocus)
+            setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+    if (currentIndex() == index)
+        Click();
+}
+
+void TCCalendar::mouseMoveEvent(QMouseEvent* event) {
+    // A drag does not carry the current cell along: a day is picked by a press.
+    if (event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QTableView::mouseMoveEvent(event);
+}
+
+void TCCalendar::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex before = currentIndex();
+    QTableView::keyPressEvent(event);
+    if (currentIndex() != before)
+        Click();
+}
+
+void TCCalendar::wheelEvent(QWheelEvent* event) {
+    // The grid always shows all of itself; the wheel belongs to the parent.
+    event->ignore();
+}
+
+QModelIndex TCCalendar::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex target = QTableView::moveCursor(cursorAction, modifiers);
+    if (target.isValid() && target != currentIndex() && !SelectCell(target.column(), target.row()))
+        return currentIndex();
+    return target;
+}
+
+void TCCalendar::updateGeometries() {
+    QTableView::updateGeometries();
+    // The last grid line may reach past the edge; that must not make the grid scroll.
+    horizontalScrollBar()->setRange(0, 0);
+    verticalScrollBar()->setRange(0, 0);
+}
+
+void TCCalendar::keyboardSearch(const QString& /*search*/) {
+    // Typing does not jump to a day.
+}
+
+void TCCalendar::applySectionSizes() {
+    const int columnSection = defaultColWidth_ + gridLineWidth_;
+    const int rowSection = defaultRowHeight_ + gridLineWidth_;
+    horizontalHeader()->setDefaultSectionSize(columnSection);
+    verticalHeader()->setDefaultSectionSize(rowSection);
+    for (int column = 0; column < Ccalendr::CalendarCellModel::columns; ++column)
+        horizontalHeader()->resizeSection(column, columnSection);
+    for (int row = 0; row < Ccalendr::CalendarCellModel::rows; ++row)
+        verticalHeader()->resizeSection(row, rowSection);
+}

@@ -1,0 +1,32 @@
+#include "components/designer/ComponentPlugin.h"
+
+#include <QWidget>
+
+ComponentPlugin::ComponentPlugin(palette::ComponentEntry entry, QObject* parent)
+    : QObject(parent), entry_(std::move(entry))
+{
+}
+
+QString ComponentPlugin::group() const
+{
+    return palette::pageName();
+}
+
+QString ComponentPlugin::domXml() const
+{
+    // Designer still needs a widget element when a unit leaves its XML out.
+    if (!entry_.domXml.isEmpty())
+        return entry_.domXml;
+    return QStringLiteral("<ui language=\"c++\"><widget class=\"%1\" name=\"%2\"/></ui>")
+        .arg(entry_.className, entry_.className.toLower());
+}
+
+QWidget* ComponentPlugin::createWidget(QWidget* parent)
+{
+    return entry_.create ? entry_.create(parent) : nullptr;
+}
+
+void ComponentPlugin::initialize(QDesignerFormEditorInterface*)
+{
+    initialized_ = true;
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// Calls the Register() of every component unit built alongside this plug-in.
+void registerUnits();

@@ -1,0 +1,205 @@
+#include "components/expviewlite/ExpViewLite.h"
+
+#include "components/expviewlite/VolumeRoots.h"
+#include "components/palette/Palette.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+
+Q_LOGGING_CATEGORY(lcExpViewLite, "sorteka.components.expviewlite", QtWarningMsg)
+
+namespace {
+
+// Alphabetical without regard to case; names that differ only in case keep a
+// fixed order so the tree looks the same on every run.
+bool folderNameLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
+{
+    const QString& left = a->text(0);
+    const QString& right = b->text(0);
+    const int ignoringCase = QString::compare(left, right, Qt::CaseInsensitive);
+    if (ignoringCase != 0)
+        return ignoringCase < 0;
+    return QString::compare(left, right, Qt::CaseSensitive) < 0;
+}
+
+void sortChildren(QTreeWidgetItem* node)
+{
+    QList<QTreeWidgetItem*> children = node->takeChildren();
+    std::stable_sort(children.begin(), children.end(), folderNameLess);
+    node->addChildren(children);
+}
+
+// The hourglass for the time a folder is read, restored on every way out.
+class BusyCursor {
+public:
+    explicit BusyCursor(QWidget* widget) : widget_(widget) { widget_->setCursor(Qt::WaitCursor); }
+    ~BusyCursor() { widget_->unsetCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    QWidget* widget_;
+};
+
+} // namespace
+
+TExpViewLite::TExpViewLite(QWidget* parent) : QTreeWidget(parent)
+{
+    // One column of folder names; a header would only say "1".
+    setColumnCount(1);
+    setHeaderHidden(true);
+    // Connected first, so the children exist before anyone else hears of the expansion.
+    connect(this, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* node) { CanExpand(node); });
+}
+
+QString TExpViewLite::NodePath(const QTreeWidgetItem* node)
+{
+    QString path;
+    for (const QTreeWidgetItem* n = node; n != nullptr; n = n->parent()) {
+        QString part = n->text(0);
+        // A root's text is a mount path, and the root "/" already ends in one.
+        if (!part.endsWith(u'/'))
+            part += u'/';
+        path.prepend(part);
+    }
+    return path;
+}
+
+QString TExpViewLite::GetFolderName() const
+{
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? QString() : NodePath(selected.first());
+}
+
+void TExpViewLite::Loaded()
+{
+    loaded_ = true;
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (const QString& root : volumeRoots()) {
+        auto* node = new QTreeWidgetItem(QStringList{root});
+        addTopLevelItem(node);
+        SubFolderCheck(node);
+    }
+}
+
+bool TExpViewLite::CanExpand(QTreeWidgetItem* node)
+{
+    bool allowExpansion = true;
+    emit OnExpanding(node, &allowExpansion);
+    // The answer is deliberately not used: a folder always opens.
+    if (node->childCount() > 0)
+        return true;
+
+    const BusyCursor busy(this);
+    const QString path = NodePath(node);
+    const QStringList names = readSubfolders(path, false);
+    qCDebug(lcExpViewLite) << "read" << path << names.size() << "subfolders";
+    for (const QString& name : names) {
+        auto* child = new QTreeWidgetItem(node, QStringList{name});
+        SubFolderCheck(child);
+    }
+    sortChildren(node);
+    return true;
+}
+
+void TExpViewLite::SubFolderCheck(QTreeWidgetItem* node)
+{
+    if (!readSubfolders(NodePath(node), true).isEmpty())
+        node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+}
+
+QStringList TExpViewLite::volumeRoots() const
+{
+    return expviewlite::realVolumeRoots();
+}
+
+QStringList TExpViewLite::readSubfolders(const QString& folderPath, bool stopAtFirst) const
+{
+    QStringList names;
+    QDirIterator it(folderPath, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo entry = it.fileInfo();
+        // A link to a folder counts as a folder.
+        if (!entry.isDir() || entry.fileName().startsWith(u'.'))
+            continue;
+        names << entry.fileName();
+        if (stopAtFirst)
+            break;
+    }
+    return names;
+}
+
+void TExpViewLite::showEvent(QShowEvent* event)
+{
+    // Qt has no "finished loading" notification; the first showing stands in for it.
+    if (!loaded_)
+        Loaded();
+    QTreeWidget::showEvent(event);
+}
+
+namespace {
+
+void drawFolder(QPainter& painter, const QRectF& body, const QColor& fill)
+{
+    QPainterPath shape;
+    shape.moveTo(body.left(), body.top() + 1.5);
+    shape.lineTo(body.left() + body.width() * 0.4, body.top() + 1.5);
+    shape.lineTo(body.left() + body.width() * 0.5, body.top());
+    shape.lineTo(body.right(), body.top());
+    shape.lineTo(body.right(), body.bottom());
+    shape.lineTo(body.left(), body.bottom());
+    shape.closeSubpath();
+    painter.setPen(QPen(fill.darker(170), 1));
+    painter.setBrush(fill);
+    painter.drawPath(shape);
+}
+
+QIcon paletteIcon()
+{
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
+    painter.drawLine(QPointF(5.5, 9), QPointF(5.5, 19.5));
+    painter.drawLine(QPointF(5.5, 13.5), QPointF(11, 13.5));
+    painter.drawLine(QPointF(5.5, 19.5), QPointF(11, 19.5));
+    const QColor yellow(0xf0, 0xc4, 0x4c);
+    drawFolder(painter, QRectF(1.5, 2.5, 11, 7), yellow);
+    drawFolder(painter, QRectF(11.5, 10.5, 10, 6), yellow);
+    drawFolder(painter, QRectF(11.5, 16.5, 10, 6), yellow);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+namespace ExpViewLite {
+
+void Register()
+{
+    palette::registerComponent({
+        QStringLiteral("TExpViewLite"),
+        QStringLiteral("components/expviewlite/ExpViewLite.h"),
+        QStringLiteral("フォルダーのツリー表示"),
+        QStringLiteral("ボリュームごとのフォルダーを、開いたときに読み込むツリー表示。"
+                       "FolderName は選択したフォルダーのパス。"),
+        paletteIcon(),
+        QStringLiteral("<ui language=\"c++\">\n"
+                       " <widget class=\"TExpViewLite\" name=\"expViewLite\">\n"
+                       "  <property name=\"geometry\">\n"
+                       "   <rect><x>0</x><y>0</y><width>200</width><height>240</height></rect>\n"
+                       "  </property>\n"
+                       " </widget>\n"
+                       "</ui>\n"),
+        [](QWidget* parent) -> QWidget* { return new TExpViewLite(parent); },
+    });
+}
+
+} // namespace ExpViewLite

@@ -1,0 +1,74 @@
+#include "dialogs/MessageBoxPrompter.h"
+
+#include "dialogs/MessageBoxes.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+void centreOnScreen(QWidget& box)
+{
+    box.adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = box.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        box.move(frame.topLeft());
+    }
+}
+
+} // namespace
+
+void MessageBoxPrompter::warning(const QString& text)
+{
+    auto box = makeWarningBox(text);
+    centreOnScreen(*box);
+    box->exec();
+}
+
+bool MessageBoxPrompter::confirm(const QString& text)
+{
+    auto box = makeConfirmationBox(text);
+    centreOnScreen(*box);
+    box->exec();
+    return box->clickedButton() == box->button(QMessageBox::Yes);
+}
+
+void MessageBoxPrompter::error(const QString& caption, const QString& text)
+{
+    auto box = makeErrorBox(caption, text);
+    centreOnScreen(*box);
+    box->exec();
+}
+
+std::optional<QString> MessageBoxPrompter::inputText(const QString& caption,
+                                                     const QString& prompt,
+                                                     const QString& initial, int maxLength)
+{
+    QDialog dialog;
+    dialog.setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(prompt, &dialog);
+    auto* edit = new QLineEdit(initial, &dialog);
+    edit->setMaxLength(maxLength);
+    label->setBuddy(edit);
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(label);
+    layout->addWidget(edit);
+    layout->addWidget(buttons);
+    centreOnScreen(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return edit->text();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+// Structural checks of Windows metafiles (WMF and EMF) done before a rendering
+// library sees the data: every record lies inside the file, the file ends with
+// its end-of-file record, embedded bitmaps fit their records, and the declared
+// picture size is sane. Rendering libraries trust these things; we do not.
+
+#include <QByteArrayView>
+#include <QSizeF>
+
+namespace graphics {
+
+enum class MetafileKind { None, Wmf, Emf };
+
+// Which metafile format `bytes` starts with, judged by content alone.
+[[nodiscard]] MetafileKind detectMetafile(QByteArrayView bytes);
+
+struct WmfLayout {
+    bool placeable = false;
+    // Natural size in screen pixels, from the placeable header; empty when the
+    // file has none (the renderer then measures the drawing).
+    QSizeF naturalSize;
+    qint64 recordCount = 0;
+};
+
+struct EmfLayout {
+    // Natural size in screen pixels, from the header's frame (or its bounds).
+    QSizeF naturalSize;
+    qint64 recordCount = 0;
+};
+
+// Check a WMF / EMF file; raise EInvalidGraphic with the reason when unsound.
+[[nodiscard]] WmfLayout checkWmf(QByteArrayView bytes);
+[[nodiscard]] EmfLayout checkEmf(QByteArrayView bytes);
+
+} // namespace graphics
