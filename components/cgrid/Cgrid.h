@@ -26,14 +26,13 @@
 //   grows to one pixel per cell instead of vanishing.
 // - The cell sizes exist from construction on, not only after the first resize.
 
+#include "components/cgrid/GridGeometry.h"
+
 #include <QColor>
 #include <QString>
 #include <QWidget>
-
 #include <array>
 #include <stdexcept>
-
-#include "components/cgrid/GridGeometry.h"
 
 class QPainter;
 

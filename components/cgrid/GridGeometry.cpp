@@ -1,13 +1,11 @@
 #include "components/cgrid/GridGeometry.h"
 
 #include <QtCore/qnamespace.h>
-
 #include <algorithm>
 
 namespace Cgrid {
 
-const std::array<PaletteEntry, 20>& defaultSystemPalette()
-{
+const std::array<PaletteEntry, 20>& defaultSystemPalette() {
     static const std::array<PaletteEntry, 20> entries{{
         {0, 0, 0, 0},       // black
         {128, 0, 0, 0},     // dark red
@@ -33,47 +31,39 @@ const std::array<PaletteEntry, 20>& defaultSystemPalette()
     return entries;
 }
 
-int paletteEntryOfCell(int cell)
-{
+int paletteEntryOfCell(int cell) {
     return cell < 8 ? cell : cell + 4;
 }
 
-QColor entryColor(const PaletteEntry& entry)
-{
+QColor entryColor(const PaletteEntry& entry) {
     return QColor(entry.red, entry.green, entry.blue);
 }
 
-bool isValidOrdering(int ordering)
-{
+bool isValidOrdering(int ordering) {
     return ordering >= 0 && ordering <= 4;
 }
 
-Layout layoutOfOrdering(int ordering)
-{
+Layout layoutOfOrdering(int ordering) {
     return {kCellCount >> ordering, 1 << ordering};
 }
 
-int cellExtent(int extent, int count)
-{
+int cellExtent(int extent, int count) {
     return std::max(1, extent / count);
 }
 
-QSize wholeCellSize(QSize control, Layout layout)
-{
+QSize wholeCellSize(QSize control, Layout layout) {
     return {cellExtent(control.width(), layout.columns) * layout.columns,
             cellExtent(control.height(), layout.rows) * layout.rows};
 }
 
-QRect cellRect(int cell, Layout layout, QSize cellSize)
-{
+QRect cellRect(int cell, Layout layout, QSize cellSize) {
     const int column = cell % layout.columns;
     const int row = cell / layout.columns;
     return {column * cellSize.width(), row * cellSize.height(), cellSize.width(),
             cellSize.height()};
 }
 
-int squareFromPos(int x, int y, QSize control, QSize cellSize, Layout layout)
-{
+int squareFromPos(int x, int y, QSize control, QSize cellSize, Layout layout) {
     x = std::clamp(x, 0, std::max(0, control.width() - 1));
     y = std::clamp(y, 0, std::max(0, control.height() - 1));
     // A layout may have stretched the control past its whole cells; the
@@ -83,14 +73,12 @@ int squareFromPos(int x, int y, QSize control, QSize cellSize, Layout layout)
     return row * layout.columns + column;
 }
 
-QColor labelTextColor(const QColor& cell)
-{
+QColor labelTextColor(const QColor& cell) {
     const auto contrast = [](int channel) { return channel >= 128 ? 0 : 255; };
     return QColor(contrast(cell.red()), contrast(cell.green()), contrast(cell.blue()));
 }
 
-int moveSelection(Move move, int selection, Layout layout)
-{
+int moveSelection(Move move, int selection, Layout layout) {
     const int count = layout.columns * layout.rows;
     const int columns = layout.columns;
     switch (move) {
@@ -114,8 +102,7 @@ int moveSelection(Move move, int selection, Layout layout)
     return selection;
 }
 
-std::optional<Move> moveOfKey(int key)
-{
+std::optional<Move> moveOfKey(int key) {
     switch (key) {
     case Qt::Key_Right:
     case Qt::Key_Space:

@@ -7,7 +7,6 @@
 #include <QColor>
 #include <QRect>
 #include <QSize>
-
 #include <array>
 #include <cstdint>
 #include <optional>
