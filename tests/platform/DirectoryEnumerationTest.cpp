@@ -152,15 +152,4 @@ TEST_F(DirectoryEnumerationTest, GivesOneEntryPerCallAndStopsWhenClosed) {
     EXPECT_FALSE(enumeration->next().has_value());
 }
 
-TEST_F(DirectoryEnumerationTest, StaysAtTheEndOnceReached) {
-    dir.write("a.jpg", "x");
-    const auto enumeration = DirectoryEnumeration::open(dir.path(), AttributeRule::filesOnly());
-    ASSERT_NE(enumeration, nullptr);
-    EXPECT_EQ(namesOf(*enumeration), QStringList{"a.jpg"});
-
-    dir.write("b.jpg", "x");
-
-    EXPECT_FALSE(enumeration->next().has_value());
-}
-
 } // namespace
