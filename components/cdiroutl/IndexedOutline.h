@@ -10,7 +10,6 @@
 #include <QIcon>
 #include <QTreeWidget>
 #include <QVariant>
-
 #include <stdexcept>
 
 class EOutlineIndexError : public std::runtime_error {
@@ -96,12 +95,13 @@ protected:
     // Shows the picture that fits the item: open, closed, or leaf without children.
     void updatePicture(QTreeWidgetItem* item) const;
     void updateAllPictures();
+    // A new item showing the leaf picture, not yet part of the outline.
+    [[nodiscard]] QTreeWidgetItem* newItem(const QString& text) const;
 
 private:
     // User input reaches Click here, outside Qt's own handlers (a click may
     // rebuild the tree); failures are logged since no caller could catch them.
     void runClickFromInput();
-    QTreeWidgetItem* newItem(const QString& text) const;
 
     QIcon pictureClosed_;
     QIcon pictureOpen_;

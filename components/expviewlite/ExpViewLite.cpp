@@ -8,7 +8,6 @@
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QPainterPath>
-
 #include <algorithm>
 
 Q_LOGGING_CATEGORY(lcExpViewLite, "sorteka.components.expviewlite", QtWarningMsg)
@@ -17,8 +16,7 @@ namespace {
 
 // Alphabetical without regard to case; names that differ only in case keep a
 // fixed order so the tree looks the same on every run.
-bool folderNameLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
-{
+bool folderNameLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
     const QString& left = a->text(0);
     const QString& right = b->text(0);
     const int ignoringCase = QString::compare(left, right, Qt::CaseInsensitive);
@@ -27,8 +25,7 @@ bool folderNameLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
     return QString::compare(left, right, Qt::CaseSensitive) < 0;
 }
 
-void sortChildren(QTreeWidgetItem* node)
-{
+void sortChildren(QTreeWidgetItem* node) {
     QList<QTreeWidgetItem*> children = node->takeChildren();
     std::stable_sort(children.begin(), children.end(), folderNameLess);
     node->addChildren(children);
@@ -48,8 +45,7 @@ private:
 
 } // namespace
 
-TExpViewLite::TExpViewLite(QWidget* parent) : QTreeWidget(parent)
-{
+TExpViewLite::TExpViewLite(QWidget* parent) : QTreeWidget(parent) {
     // One column of folder names; a header would only say "1".
     setColumnCount(1);
     setHeaderHidden(true);
@@ -58,8 +54,7 @@ TExpViewLite::TExpViewLite(QWidget* parent) : QTreeWidget(parent)
             [this](QTreeWidgetItem* node) { CanExpand(node); });
 }
 
-QString TExpViewLite::NodePath(const QTreeWidgetItem* node)
-{
+QString TExpViewLite::NodePath(const QTreeWidgetItem* node) {
     QString path;
     for (const QTreeWidgetItem* n = node; n != nullptr; n = n->parent()) {
         QString part = n->text(0);
@@ -71,14 +66,12 @@ QString TExpViewLite::NodePath(const QTreeWidgetItem* node)
     return path;
 }
 
-QString TExpViewLite::GetFolderName() const
-{
+QString TExpViewLite::GetFolderName() const {
     const QList<QTreeWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? QString() : NodePath(selected.first());
 }
 
-void TExpViewLite::Loaded()
-{
+void TExpViewLite::Loaded() {
     loaded_ = true;
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (const QString& root : volumeRoots()) {
@@ -88,8 +81,7 @@ void TExpViewLite::Loaded()
     }
 }
 
-bool TExpViewLite::CanExpand(QTreeWidgetItem* node)
-{
+bool TExpViewLite::CanExpand(QTreeWidgetItem* node) {
     bool allowExpansion = true;
     emit OnExpanding(node, &allowExpansion);
     // The answer is deliberately not used: a folder always opens.
@@ -108,19 +100,16 @@ bool TExpViewLite::CanExpand(QTreeWidgetItem* node)
     return true;
 }
 
-void TExpViewLite::SubFolderCheck(QTreeWidgetItem* node)
-{
+void TExpViewLite::SubFolderCheck(QTreeWidgetItem* node) {
     if (!readSubfolders(NodePath(node), true).isEmpty())
         node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
 }
 
-QStringList TExpViewLite::volumeRoots() const
-{
+QStringList TExpViewLite::volumeRoots() const {
     return expviewlite::realVolumeRoots();
 }
 
-QStringList TExpViewLite::readSubfolders(const QString& folderPath, bool stopAtFirst) const
-{
+QStringList TExpViewLite::readSubfolders(const QString& folderPath, bool stopAtFirst) const {
     QStringList names;
     QDirIterator it(folderPath, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
@@ -136,8 +125,7 @@ QStringList TExpViewLite::readSubfolders(const QString& folderPath, bool stopAtF
     return names;
 }
 
-void TExpViewLite::showEvent(QShowEvent* event)
-{
+void TExpViewLite::showEvent(QShowEvent* event) {
     // Qt has no "finished loading" notification; the first showing stands in for it.
     if (!loaded_)
         Loaded();
@@ -146,8 +134,7 @@ void TExpViewLite::showEvent(QShowEvent* event)
 
 namespace {
 
-void drawFolder(QPainter& painter, const QRectF& body, const QColor& fill)
-{
+void drawFolder(QPainter& painter, const QRectF& body, const QColor& fill) {
     QPainterPath shape;
     shape.moveTo(body.left(), body.top() + 1.5);
     shape.lineTo(body.left() + body.width() * 0.4, body.top() + 1.5);
@@ -161,8 +148,7 @@ void drawFolder(QPainter& painter, const QRectF& body, const QColor& fill)
     painter.drawPath(shape);
 }
 
-QIcon paletteIcon()
-{
+QIcon paletteIcon() {
     QPixmap pixmap(24, 24);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -182,8 +168,7 @@ QIcon paletteIcon()
 
 namespace ExpViewLite {
 
-void Register()
-{
+void Register() {
     palette::registerComponent({
         QStringLiteral("TExpViewLite"),
         QStringLiteral("components/expviewlite/ExpViewLite.h"),

@@ -1,0 +1,33 @@
+#pragma once
+
+// Path rules of the directory outline: the volumes that stand in for drives,
+// the case functions for shown names, and the way back from a name shown in
+// any case to the real entry on this case-sensitive file system.
+
+#include <QString>
+#include <QStringList>
+
+namespace cdiroutl {
+
+// "/" first, then the mount points of real, ready volumes in mount-table order.
+[[nodiscard]] QStringList realVolumeRoots();
+
+[[nodiscard]] QString fileNameLowerCase(const QString& name);
+[[nodiscard]] QString fileNameUpperCase(const QString& name);
+// Whether two names differ in case only (or not at all).
+[[nodiscard]] bool sameNameIgnoringCase(const QString& a, const QString& b);
+
+// Whether `path` is `folder` itself or lies below it.
+[[nodiscard]] bool isSameOrBelow(const QString& path, const QString& folder,
+                                 Qt::CaseSensitivity sensitivity);
+// The longest of `volumes` that holds the real path `path`; empty when none does.
+[[nodiscard]] QString volumeHolding(const QString& path, const QStringList& volumes);
+
+// The real path of the absolute `path` written in any case: the longest volume
+// it names (in any case) gives the real start, and each further component
+// becomes the real entry's name: the name itself when it exists, else the first
+// (in code-point order) entry whose name differs only in case. Components that
+// match nothing are kept as written.
+[[nodiscard]] QString resolveOnDisk(const QString& path, const QStringList& volumes);
+
+} // namespace cdiroutl
