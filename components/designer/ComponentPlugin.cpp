@@ -3,17 +3,13 @@
 #include <QWidget>
 
 ComponentPlugin::ComponentPlugin(palette::ComponentEntry entry, QObject* parent)
-    : QObject(parent), entry_(std::move(entry))
-{
-}
+    : QObject(parent), entry_(std::move(entry)) {}
 
-QString ComponentPlugin::group() const
-{
+QString ComponentPlugin::group() const {
     return palette::pageName();
 }
 
-QString ComponentPlugin::domXml() const
-{
+QString ComponentPlugin::domXml() const {
     // Designer still needs a widget element when a unit leaves its XML out.
     if (!entry_.domXml.isEmpty())
         return entry_.domXml;
@@ -21,12 +17,10 @@ QString ComponentPlugin::domXml() const
         .arg(entry_.className, entry_.className.toLower());
 }
 
-QWidget* ComponentPlugin::createWidget(QWidget* parent)
-{
+QWidget* ComponentPlugin::createWidget(QWidget* parent) {
     return entry_.create ? entry_.create(parent) : nullptr;
 }
 
-void ComponentPlugin::initialize(QDesignerFormEditorInterface*)
-{
+void ComponentPlugin::initialize(QDesignerFormEditorInterface*) {
     initialized_ = true;
 }

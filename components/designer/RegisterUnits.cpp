@@ -36,8 +36,7 @@ void Register();
 }
 #endif
 
-void registerUnits()
-{
+void registerUnits() {
 #ifdef SORTEKA_HAS_EXPVIEWLITE
     ExpViewLite::Register();
 #endif

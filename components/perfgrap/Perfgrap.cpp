@@ -4,7 +4,6 @@
 
 #include <QPainter>
 #include <QPen>
-
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -14,15 +13,13 @@ using Perfgrap::ScaledHeight;
 namespace {
 
 // The message of ERangeError (a step holds at most 16 points).
-const char* tooManyPointsMessage()
-{
+const char* tooManyPointsMessage() {
     return "性能グラフの 1 ステップに置けるデータ点は 16 個までです";
 }
 
 // Moves every row of `image` `step` pixels to the left; the rightmost `step`
 // columns keep their old pixels until the caller paints over them.
-void scrollLeft(QImage& image, int step)
-{
+void scrollLeft(QImage& image, int step) {
     if (image.isNull() || step <= 0 || step >= image.width())
         return;
     const qsizetype pixelBytes = image.depth() / 8;
@@ -34,20 +31,17 @@ void scrollLeft(QImage& image, int step)
 }
 
 // One pixel wide or high, so the grid is exact whatever pen the series use.
-void horizontalGridLine(QPainter& painter, int left, int right, int y, const QColor& colour)
-{
+void horizontalGridLine(QPainter& painter, int left, int right, int y, const QColor& colour) {
     painter.fillRect(QRect(left, y, right - left, 1), colour);
 }
 
-void verticalGridLine(QPainter& painter, int x, int height, const QColor& colour)
-{
+void verticalGridLine(QPainter& painter, int x, int height, const QColor& colour) {
     painter.fillRect(QRect(x, 0, 1, height), colour);
 }
 
 } // namespace
 
-TPerformanceGraph::TPerformanceGraph(QWidget* parent) : QWidget(parent)
-{
+TPerformanceGraph::TPerformanceGraph(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(100, 100);
     history_.resize(size_t(Perfgrap::HistoryCapacity(width(), stepSize_)));
@@ -58,40 +52,35 @@ TPerformanceGraph::TPerformanceGraph(QWidget* parent) : QWidget(parent)
 
 TPerformanceGraph::~TPerformanceGraph() = default;
 
-void TPerformanceGraph::SetKind(TGraphKind value)
-{
+void TPerformanceGraph::SetKind(TGraphKind value) {
     if (value == kind_)
         return;
     kind_ = value;
     Replay();
 }
 
-void TPerformanceGraph::SetForeColor(const QColor& value)
-{
+void TPerformanceGraph::SetForeColor(const QColor& value) {
     if (value == foreColor_)
         return;
     foreColor_ = value;
     Replay();
 }
 
-void TPerformanceGraph::SetBackColor(const QColor& value)
-{
+void TPerformanceGraph::SetBackColor(const QColor& value) {
     if (value == backColor_)
         return;
     backColor_ = value;
     Replay();
 }
 
-void TPerformanceGraph::SetGridSize(int value)
-{
+void TPerformanceGraph::SetGridSize(int value) {
     if (value == gridSize_)
         return;
     gridSize_ = std::max(value, 2);
     Replay();
 }
 
-void TPerformanceGraph::SetStepSize(int value)
-{
+void TPerformanceGraph::SetStepSize(int value) {
     if (value == stepSize_)
         return;
     stepSize_ = std::max(value, 1);
@@ -99,8 +88,7 @@ void TPerformanceGraph::SetStepSize(int value)
     Replay();
 }
 
-void TPerformanceGraph::SetScale(int value)
-{
+void TPerformanceGraph::SetScale(int value) {
     // The assigned value, not the rounded one, decides whether anything changed.
     if (value == scale_)
         return;
@@ -109,32 +97,28 @@ void TPerformanceGraph::SetScale(int value)
     Replay();
 }
 
-void TPerformanceGraph::SetGradient(int value)
-{
+void TPerformanceGraph::SetGradient(int value) {
     if (value == gradient_)
         return;
     gradient_ = value;
     Replay();
 }
 
-void TPerformanceGraph::SetGridlines(bool value)
-{
+void TPerformanceGraph::SetGridlines(bool value) {
     if (value == gridlines_)
         return;
     gridlines_ = value;
     Replay();
 }
 
-void TPerformanceGraph::SetPenWidth(int value)
-{
+void TPerformanceGraph::SetPenWidth(int value) {
     if (value == penWidth_)
         return;
     penWidth_ = value;
     Replay();
 }
 
-void TPerformanceGraph::DataPoint(const QColor& colour, int value)
-{
+void TPerformanceGraph::DataPoint(const QColor& colour, int value) {
     TBand& band = history_[size_t(current_)];
     if (band.count >= MaxPoints)
         throw ERangeError(tooManyPointsMessage());
@@ -143,8 +127,7 @@ void TPerformanceGraph::DataPoint(const QColor& colour, int value)
     ++band.count;
 }
 
-void TPerformanceGraph::Update()
-{
+void TPerformanceGraph::Update() {
     ScrollGraph();
     ShiftY();
 
@@ -162,8 +145,7 @@ void TPerformanceGraph::Update()
     }
 }
 
-void TPerformanceGraph::Initialize(int gridOffset)
-{
+void TPerformanceGraph::Initialize(int gridOffset) {
     imageSize_ = size();
     image_ = imageSize_.isEmpty() ? QImage() : QImage(imageSize_, QImage::Format_RGB32);
     const int w = imageSize_.width();
@@ -188,8 +170,7 @@ void TPerformanceGraph::Initialize(int gridOffset)
     resetNewStrip();
 }
 
-void TPerformanceGraph::ScrollGraph()
-{
+void TPerformanceGraph::ScrollGraph() {
     scrollLeft(image_, stepSize_);
     const int w = imageSize_.width();
     const int h = imageSize_.height();
@@ -220,8 +201,7 @@ void TPerformanceGraph::ScrollGraph()
     gridPhase_ = int(phase);
 }
 
-void TPerformanceGraph::DisplayPoints(int bandIndex)
-{
+void TPerformanceGraph::DisplayPoints(int bandIndex) {
     if (image_.isNull())
         return;
     const QRect strip = newStripRect().intersected(image_.rect());
@@ -243,8 +223,8 @@ void TPerformanceGraph::DisplayPoints(int bandIndex)
             paintBarOn(painter, colour, previous, value - previous);
         } else {
             qint32 start = 0;
-            const auto* found = std::find(before.colours.begin(),
-                                          before.colours.begin() + before.count, colour);
+            const auto* found =
+                std::find(before.colours.begin(), before.colours.begin() + before.count, colour);
             if (found != before.colours.begin() + before.count)
                 start = before.values[size_t(found - before.colours.begin())];
             paintLineOn(painter, colour, start, value);
@@ -253,8 +233,7 @@ void TPerformanceGraph::DisplayPoints(int bandIndex)
     }
 }
 
-void TPerformanceGraph::PaintBar(QRgb colour, int base, int height)
-{
+void TPerformanceGraph::PaintBar(QRgb colour, int base, int height) {
     if (image_.isNull())
         return;
     QPainter painter(&image_);
@@ -262,8 +241,7 @@ void TPerformanceGraph::PaintBar(QRgb colour, int base, int height)
     paintBarOn(painter, colour, base, height);
 }
 
-void TPerformanceGraph::PaintLine(QRgb colour, int startValue, int endValue)
-{
+void TPerformanceGraph::PaintLine(QRgb colour, int startValue, int endValue) {
     if (image_.isNull())
         return;
     QPainter painter(&image_);
@@ -271,8 +249,7 @@ void TPerformanceGraph::PaintLine(QRgb colour, int startValue, int endValue)
     paintLineOn(painter, colour, startValue, endValue);
 }
 
-void TPerformanceGraph::paintBarOn(QPainter& painter, QRgb colour, int base, int height) const
-{
+void TPerformanceGraph::paintBarOn(QPainter& painter, QRgb colour, int base, int height) const {
     if (height == 0)
         return;
     const int bottom = imageSize_.height();
@@ -287,8 +264,7 @@ void TPerformanceGraph::paintBarOn(QPainter& painter, QRgb colour, int base, int
 }
 
 void TPerformanceGraph::paintLineOn(QPainter& painter, QRgb colour, int startValue,
-                                    int endValue) const
-{
+                                    int endValue) const {
     const int bottom = imageSize_.height();
     QPen pen{QColor(colour)};
     pen.setWidth(std::max(penWidth_, 1));
@@ -297,14 +273,12 @@ void TPerformanceGraph::paintLineOn(QPainter& painter, QRgb colour, int startVal
                      QPoint(newStrip_.right, bottom - ScaledHeight(endValue, scale_, bottom)));
 }
 
-void TPerformanceGraph::Replay()
-{
+void TPerformanceGraph::Replay() {
     redrawFromHistory();
     repaint();
 }
 
-void TPerformanceGraph::redrawFromHistory()
-{
+void TPerformanceGraph::redrawFromHistory() {
     const int w = width();
     // Keep the vertical grid lines where they were.
     Initialize(int(Perfgrap::FloorMod(qint64(w) + gridPhase_, gridSize_)));
@@ -322,8 +296,7 @@ void TPerformanceGraph::redrawFromHistory()
     resetNewStrip();
 }
 
-void TPerformanceGraph::ReallocHistory()
-{
+void TPerformanceGraph::ReallocHistory() {
     const int capacity = Perfgrap::HistoryCapacity(width(), stepSize_);
     std::vector<TBand> ring(static_cast<size_t>(capacity));
 
@@ -345,38 +318,32 @@ void TPerformanceGraph::ReallocHistory()
     first_ = 0;
 }
 
-void TPerformanceGraph::ShiftY()
-{
+void TPerformanceGraph::ShiftY() {
     const int capacity = HistoryCapacity();
     current_ = (current_ + 1) % capacity;
     history_[size_t(current_)].count = 0;
     first_ = (current_ + 1) % capacity;
 }
 
-int TPerformanceGraph::NextY(int index) const
-{
+int TPerformanceGraph::NextY(int index) const {
     const int next = (index + 1) % HistoryCapacity();
     return next == first_ ? -1 : next;
 }
 
-int TPerformanceGraph::LastY(int index) const
-{
+int TPerformanceGraph::LastY(int index) const {
     return index == 0 ? HistoryCapacity() - 1 : index - 1;
 }
 
-int TPerformanceGraph::GetBandCount() const
-{
+int TPerformanceGraph::GetBandCount() const {
     return Perfgrap::BandCount(width(), stepSize_);
 }
 
-void TPerformanceGraph::paintEvent(QPaintEvent*)
-{
+void TPerformanceGraph::paintEvent(QPaintEvent*) {
     QPainter canvas(this);
     Paint(canvas);
 }
 
-void TPerformanceGraph::Paint(QPainter& canvas)
-{
+void TPerformanceGraph::Paint(QPainter& canvas) {
     if (imageSize_ != size()) {
         if (imageSize_.width() != width())
             ReallocHistory();
@@ -389,13 +356,11 @@ void TPerformanceGraph::Paint(QPainter& canvas)
     canvas.drawImage(0, 0, image_);
 }
 
-void TPerformanceGraph::resetNewStrip()
-{
+void TPerformanceGraph::resetNewStrip() {
     newStrip_.left = imageSize_.width() - stepSize_;
     newStrip_.right = imageSize_.width();
 }
 
-QRect TPerformanceGraph::newStripRect() const
-{
+QRect TPerformanceGraph::newStripRect() const {
     return {newStrip_.left, 0, newStrip_.right - newStrip_.left, imageSize_.height()};
 }

@@ -33,7 +33,6 @@
 #include <QColor>
 #include <QImage>
 #include <QWidget>
-
 #include <array>
 #include <stdexcept>
 #include <vector>

@@ -6,14 +6,12 @@
 
 #include <QPainter>
 #include <QPixmap>
-
 #include <iterator>
 
 namespace {
 
 // A small strip chart in the graph's own default colours.
-QIcon graphIcon()
-{
+QIcon graphIcon() {
     QPixmap pixmap(22, 22);
     pixmap.fill(Qt::black);
     QPainter painter(&pixmap);
@@ -32,13 +30,13 @@ QIcon graphIcon()
 
 namespace Perfgrap {
 
-void Register()
-{
+void Register() {
     palette::ComponentEntry entry;
     entry.className = QStringLiteral("TPerformanceGraph");
     entry.includeFile = QStringLiteral("components/perfgrap/Perfgrap.h");
     entry.toolTip = QStringLiteral("性能グラフ");
-    entry.whatsThis = QStringLiteral("最大 16 系列の値を積み上げ棒または折れ線で流して表示するグラフ");
+    entry.whatsThis =
+        QStringLiteral("最大 16 系列の値を積み上げ棒または折れ線で流して表示するグラフ");
     entry.icon = graphIcon();
     entry.domXml = QStringLiteral(R"(<ui language="c++">
  <widget class="TPerformanceGraph" name="performanceGraph">
