@@ -14,6 +14,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -144,19 +145,23 @@ TEST_F(CopyFileTest, UnusableTargetFolderFails) {
     EXPECT_EQ(sorted(rawListing(dir.path())), (QStringList{"a.jpg", "plain-file"}));
 }
 
-TEST_F(CopyFileTest, DirectoriesAreNeitherCopiedNorReplaced) {
+TEST_F(CopyFileTest, OnlyPlainFilesAreCopiedAndFoldersNeverReplaced) {
     const QString source = dir.write("a.jpg", "data");
     const QString folder = dir.mkdir("cats");
     dir.write("cats/tama.jpg", "tama");
+    // A FIFO with no writer would block a plain open() for ever.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("fifo")).constData(), 0600), 0);
 
     const platform::FileResult ontoFolder = copyFileReplacing(source, folder);
     const platform::FileResult ofFolder = copyFileReplacing(folder, dir.file("b.jpg"));
+    const platform::FileResult ofFifo = copyFileReplacing(dir.file("fifo"), dir.file("c.jpg"));
 
     EXPECT_FALSE(ontoFolder.ok);
     EXPECT_NE(ontoFolder.error, 0);
     EXPECT_EQ(ofFolder.error, EISDIR);
+    EXPECT_EQ(ofFifo.error, EINVAL);
     EXPECT_EQ(rawListing(folder), QStringList{"tama.jpg"});
-    EXPECT_EQ(sorted(rawListing(dir.path())), (QStringList{"a.jpg", "cats"}));
+    EXPECT_EQ(sorted(rawListing(dir.path())), (QStringList{"a.jpg", "cats", "fifo"}));
 }
 
 TEST_F(CopyFileTest, CopyOntoItselfIsRefusedAndHarmless) {
