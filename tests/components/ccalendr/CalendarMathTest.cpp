@@ -4,7 +4,7 @@
 
 using namespace Ccalendr;
 
-TEST(CalendarMath, LeapYearsFollowTheCenturyRule) {
+TEST(ccalendrMath, LeapYearsFollowTheCenturyRule) {
     EXPECT_FALSE(isLeapYear(1900));
     EXPECT_TRUE(isLeapYear(2000));
     EXPECT_TRUE(isLeapYear(2024));
@@ -13,7 +13,7 @@ TEST(CalendarMath, LeapYearsFollowTheCenturyRule) {
     EXPECT_TRUE(isLeapYear(1600));
 }
 
-TEST(CalendarMath, DaysPerMonthAgreesWithQtsCalendarOverFourCenturies) {
+TEST(ccalendrMath, DaysPerMonthAgreesWithQtsCalendarOverFourCenturies) {
     for (int year = 1801; year <= 2200; ++year)
         for (int month = 1; month <= 12; ++month)
             ASSERT_EQ(daysPerMonth(year, month), QDate(year, month, 1).daysInMonth())
@@ -24,7 +24,7 @@ TEST(CalendarMath, DaysPerMonthAgreesWithQtsCalendarOverFourCenturies) {
     EXPECT_EQ(daysPerMonth(2000, 13), 0);
 }
 
-TEST(CalendarMath, ValidDatesStayWithinYearsOneTo9999) {
+TEST(ccalendrMath, ValidDatesStayWithinYearsOneTo9999) {
     EXPECT_TRUE(isValidDate(1, 1, 1));
     EXPECT_TRUE(isValidDate(9999, 12, 31));
     EXPECT_FALSE(isValidDate(10000, 1, 1));
@@ -33,7 +33,7 @@ TEST(CalendarMath, ValidDatesStayWithinYearsOneTo9999) {
     EXPECT_FALSE(isValidDate(2024, 4, 31));
 }
 
-TEST(CalendarMath, MonthOffsetPutsTheFirstUnderItsWeekday) {
+TEST(ccalendrMath, MonthOffsetPutsTheFirstUnderItsWeekday) {
     // Every first weekday against every week start: the first lands in row 1,
     // in the column of its weekday, and row 1 is never entirely empty.
     for (int start = 1; start <= 7; ++start) {
@@ -49,7 +49,7 @@ TEST(CalendarMath, MonthOffsetPutsTheFirstUnderItsWeekday) {
     }
 }
 
-TEST(CalendarMath, KnownMonthsLayOutAsOnAWallCalendar) {
+TEST(ccalendrMath, KnownMonthsLayOutAsOnAWallCalendar) {
     // 1 November 1998 was a Sunday; 1 February 2024 a Thursday.
     const int november1998 = weekdayFromSunday(QDate(1998, 11, 1));
     EXPECT_EQ(november1998, 1);
@@ -62,7 +62,7 @@ TEST(CalendarMath, KnownMonthsLayOutAsOnAWallCalendar) {
     EXPECT_EQ(cellOfDay(1, -2), (CellPos{3, 1}));
 }
 
-TEST(CalendarMath, CellsAndDaysAreInverse) {
+TEST(ccalendrMath, CellsAndDaysAreInverse) {
     for (int offset = -5; offset <= 1; ++offset) {
         for (int day = 1; day <= 31; ++day) {
             const CellPos cell = cellOfDay(day, offset);
@@ -75,13 +75,13 @@ TEST(CalendarMath, CellsAndDaysAreInverse) {
     }
 }
 
-TEST(CalendarMath, CentringTruncatesTowardZero) {
+TEST(ccalendrMath, CentringTruncatesTowardZero) {
     EXPECT_EQ(centredStart(10, 40, 11), 24);
     EXPECT_EQ(centredStart(0, 11, 20), -4); // an oversized text overhangs both sides
     EXPECT_EQ(centredStart(5, 20, 20), 5);
 }
 
-TEST(CalendarMath, SevenCellsAndSixLinesFitTheClient) {
+TEST(ccalendrMath, SevenCellsAndSixLinesFitTheClient) {
     for (const int line : {0, 1, 3}) {
         for (int client = 7 * 1 + 6 * 3; client < 400; ++client) {
             const int cell = cellExtentFor(client, line);
@@ -92,7 +92,7 @@ TEST(CalendarMath, SevenCellsAndSixLinesFitTheClient) {
     EXPECT_EQ(cellExtentFor(3, 1), 0);
 }
 
-TEST(CalendarMath, MonthStepsKeepTheDayOrClampIt) {
+TEST(ccalendrMath, MonthStepsKeepTheDayOrClampIt) {
     EXPECT_EQ(shiftedByMonth(QDate(2023, 3, 31), 1), QDate(2023, 4, 30));
     EXPECT_EQ(shiftedByMonth(QDate(2023, 1, 31), 1), QDate(2023, 2, 28));
     EXPECT_EQ(shiftedByMonth(QDate(2024, 1, 31), 1), QDate(2024, 2, 29));

@@ -9,7 +9,7 @@ const QString dateError = QStringLiteral("日付に変換できない値が渡�
 
 } // namespace
 
-TEST(CcalendrDate, StartsOnTodayFromItsClock) {
+TEST(ccalendrDate, StartsOnTodayFromItsClock) {
     const auto calendar = calendarOn(QDate(2024, 2, 14));
     EXPECT_EQ(calendar->CalendarDate(), QDate(2024, 2, 14));
     EXPECT_EQ(calendar->Year(), 2024);
@@ -24,7 +24,7 @@ TEST(CcalendrDate, StartsOnTodayFromItsClock) {
     EXPECT_EQ(calendar->DaysThisMonth(), 29);
 }
 
-TEST(CcalendrDate, OutOfRangeElementsAreIgnoredSilently) {
+TEST(ccalendrDate, OutOfRangeElementsAreIgnoredSilently) {
     const auto calendar = calendarOn(QDate(2023, 2, 10));
     QSignalSpy changes(calendar.get(), &TCCalendar::OnChange);
     calendar->SetDateElement(1, 0);
@@ -38,7 +38,7 @@ TEST(CcalendrDate, OutOfRangeElementsAreIgnoredSilently) {
     EXPECT_TRUE(calendar->UseCurrentDate());
 }
 
-TEST(CcalendrDate, SettingAnElementMovesTheCellThenRaisesOnChange) {
+TEST(ccalendrDate, SettingAnElementMovesTheCellThenRaisesOnChange) {
     const auto calendar = calendarOn(QDate(1998, 11, 1));
     EventLog log(*calendar);
     calendar->SetDay(30);
@@ -53,7 +53,7 @@ TEST(CcalendrDate, SettingAnElementMovesTheCellThenRaisesOnChange) {
                                         "change 1998-12-30", "current 3,5", "change 1999-12-30"}));
 }
 
-TEST(CcalendrDate, AnImpossibleDateFailsAndLeavesTheDate) {
+TEST(ccalendrDate, AnImpossibleDateFailsAndLeavesTheDate) {
     const auto calendar = calendarOn(QDate(2023, 3, 31));
     QSignalSpy changes(calendar.get(), &TCCalendar::OnChange);
     try {
@@ -75,7 +75,7 @@ TEST(CcalendrDate, AnImpossibleDateFailsAndLeavesTheDate) {
     EXPECT_EQ(calendar->CalendarDate(), QDate(2000, 2, 29));
 }
 
-TEST(CcalendrDate, SettingTheDateKeepsUseCurrentDate) {
+TEST(ccalendrDate, SettingTheDateKeepsUseCurrentDate) {
     const auto calendar = calendarOn(QDate(2024, 2, 14));
     EventLog log(*calendar);
     calendar->SeTCCalendarDate(QDate(2024, 2, 1));
@@ -83,7 +83,7 @@ TEST(CcalendrDate, SettingTheDateKeepsUseCurrentDate) {
     EXPECT_EQ(log.entries, (QStringList{"current 3,1", "change 2024-02-01"}));
 }
 
-TEST(CcalendrDate, UseCurrentDateReturnsToTodayWithoutOnChange) {
+TEST(ccalendrDate, UseCurrentDateReturnsToTodayWithoutOnChange) {
     const auto calendar = calendarOn(QDate(2024, 2, 14));
     calendar->SetDay(3);
     ASSERT_FALSE(calendar->UseCurrentDate());
@@ -98,7 +98,7 @@ TEST(CcalendrDate, UseCurrentDateReturnsToTodayWithoutOnChange) {
     EXPECT_EQ(changes.count(), 0);
 }
 
-TEST(CcalendrDate, MonthStepsClampTheDayAndNeverFail) {
+TEST(ccalendrDate, MonthStepsClampTheDayAndNeverFail) {
     const auto calendar = calendarOn(QDate(2023, 3, 31));
     QSignalSpy changes(calendar.get(), &TCCalendar::OnChange);
     calendar->NextMonth();
@@ -116,7 +116,7 @@ TEST(CcalendrDate, MonthStepsClampTheDayAndNeverFail) {
     EXPECT_TRUE(calendar->UseCurrentDate());
 }
 
-TEST(CcalendrDate, YearStepsFrom29FebruaryChangeTwice) {
+TEST(ccalendrDate, YearStepsFrom29FebruaryChangeTwice) {
     const auto calendar = calendarOn(QDate(2024, 2, 29));
     EventLog log(*calendar);
     calendar->NextYear();
@@ -136,7 +136,7 @@ TEST(CcalendrDate, YearStepsFrom29FebruaryChangeTwice) {
     EXPECT_EQ(calendar->CalendarDate(), QDate(2024, 2, 28));
 }
 
-TEST(CcalendrDate, CenturyLeapRules) {
+TEST(ccalendrDate, CenturyLeapRules) {
     const auto calendar = calendarOn(QDate(1900, 2, 1));
     EXPECT_FALSE(calendar->IsLeapYear(1900));
     EXPECT_EQ(calendar->DaysThisMonth(), 28);
