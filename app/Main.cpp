@@ -7,6 +7,7 @@
 #include "dialogs/FormFont.h"
 #include "dialogs/Option.h"
 #include "dialogs/Prompter.h"
+#include "graphics/PicturePreview.h"
 #include "platform/Paths.h"
 #include "settings/RegIniFile.h"
 #include "settings/RegistryException.h"
@@ -33,7 +34,8 @@ const QString ApplicationTitle = QStringLiteral("Sorteka for Windows");
 } // namespace
 
 TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
-    : QMainWindow(parent), prompter_(prompter)
+    : QMainWindow(parent), prompter_(prompter), browser_(*this, ApplicationTitle),
+      sortAction_(prompter, [this] { return readOverwritePolicy(); })
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(ApplicationTitle);
@@ -59,11 +61,10 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
         QDesktopServices::openUrl(QUrl::fromLocalFile(file));
     };
 
-    CurrentDir.clear();
-    CurrentFile.clear();
+    browser_.CurrentDir.clear();
+    browser_.CurrentFile.clear();
     LoadDirList();
     loadStoredState();
-    FileSearch.reset();
     keyPreview_ = new KeyPreview(*this, [this](QChar& key) { FormKeyPress(key); });
 }
 
@@ -83,7 +84,7 @@ void TfrmMain::loadStoredState()
                           QStringLiteral("\n設定は保存されません。既定の設定で起動します。"));
     setMethodIndex(
         store.ReadInteger(settings::SectionSetting, settings::ValueMethod, settings::DefaultMethod));
-    CurrentDir = store.ReadString(settings::SectionSetting, settings::ValueCurrentDir,
+    browser_.CurrentDir = store.ReadString(settings::SectionSetting, settings::ValueCurrentDir,
                                   platform::currentDirectory());
 }
 
@@ -135,7 +136,60 @@ void TfrmMain::setMethodIndex(int index)
 
 void TfrmMain::FormShow()
 {
-    // The command line is opened here once browsing is in place.
+    for (const QString& argument : std::as_const(commandLine)) {
+        // Only "-" starts a switch: "/" starts every absolute path here.
+        if (argument.startsWith(u'-')) {
+            prompter_.warning(QStringLiteral("コマンドラインが無効です"));
+            return;
+        }
+        OpenDirectory(argument);
+    }
+}
+
+void TfrmMain::OpenDirectory(const QString& path)
+{
+    browser_.OpenDirectory(path);
+}
+
+void TfrmMain::NextPicture()
+{
+    browser_.NextPicture();
+}
+
+bool TfrmMain::ShowPicture(const QString& path)
+{
+    return browser_.ShowPicture(path);
+}
+
+bool TfrmMain::loadPicture(const QString& path)
+{
+    try {
+        imgPreview->loadFromFile(path);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void TfrmMain::setCaption(const QString& caption)
+{
+    setWindowTitle(caption);
+}
+
+void TfrmMain::setPicturePanel(const QString& text)
+{
+    statusPanels[1]->setText(text);
+}
+
+void TfrmMain::clearLog()
+{
+    log_.clear();
+    Message->clear();
+}
+
+void TfrmMain::warning(const QString& text)
+{
+    prompter_.warning(text);
 }
 
 void TfrmMain::FormClose()
@@ -143,25 +197,47 @@ void TfrmMain::FormClose()
     try {
         TRegIniFile store(settings::KeyPath);
         store.WriteInteger(settings::SectionSetting, settings::ValueMethod, methodIndex());
-        store.WriteString(settings::SectionSetting, settings::ValueCurrentDir, CurrentDir);
+        store.WriteString(settings::SectionSetting, settings::ValueCurrentDir,
+                          browser_.CurrentDir);
     } catch (const ERegistryException& error) {
         // Closing still ends the program; say what could not be kept.
         prompter_.error(ApplicationTitle, error.message());
     }
-    if (FileSearch) {
-        FileSearch->close();
-        FileSearch.reset();
-    }
+    browser_.CloseSearch();
 }
 
 void TfrmMain::FormKeyPress(QChar& key)
 {
-    if (key == QChar(0x1B)) {
+    if (key == u' ') {
+        NextPicture();
+    } else if (key == QChar(0x1B)) {
         const TRegIniFile store(settings::KeyPath);
         if (store.ReadBool(settings::SectionSetting, settings::ValueCanQuitESC,
                            settings::DefaultCanQuitESC))
             mnuExitClick();
+    } else if (const int number = settings::destinationOfDigitKey(key)) {
+        sortTo(number);
     }
+}
+
+void TfrmMain::sortTo(int number)
+{
+    if (browser_.CurrentFile.isEmpty())
+        return;
+    const QTreeWidgetItem* row = lvDirList->topLevelItem(settings::listRowOfDestination(number));
+    const SortResult result = sortAction_.run({number, row->text(2), browser_.CurrentDir,
+                                               browser_.CurrentFile, methodIndex() != smCopy});
+    if (!result.done)
+        return;
+    AddMessage(result.logLine);
+    NextPicture();
+}
+
+int TfrmMain::readOverwritePolicy() const
+{
+    const TRegIniFile store(settings::KeyPath);
+    return store.ReadInteger(settings::SectionSetting, settings::ValueOverwrite,
+                             settings::DefaultOverwrite);
 }
 
 void TfrmMain::tbNumClick(int tag)

@@ -4,7 +4,8 @@
 // toolbar, menu and status bar, and the state browsing and sorting work on.
 
 #include "app/MessageLog.h"
-#include "platform/DirectoryEnumeration.h"
+#include "app/PictureBrowser.h"
+#include "app/SortAction.h"
 
 #include <QMainWindow>
 
@@ -13,6 +14,7 @@
 #include <memory>
 
 class KeyPreview;
+class PicturePreview;
 class Prompter;
 class QAction;
 class QButtonGroup;
@@ -27,7 +29,7 @@ class QTreeWidget;
 class TfrmAboutBox;
 class TfrmOption;
 
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, private BrowsingView {
     Q_OBJECT
 public:
     // Reads the destinations, the method and "CurrentDir" from the settings;
@@ -38,11 +40,10 @@ public:
     // The forms created after this window; shown by the menu.
     void attachForms(TfrmOption* option, TfrmAboutBox* about);
 
-    // State browsing and sorting work on.
-    QString CurrentDir;
-    QString CurrentFile;
-    std::unique_ptr<platform::DirectoryEnumeration> FileSearch;
-    bool PictureShown = false;
+    // Browsing state: CurrentDir, CurrentFile, PictureShown and the search.
+    [[nodiscard]] PictureBrowser& browser() { return browser_; }
+    // The folders named on the command line, opened when the window is first shown.
+    QStringList commandLine;
 
     // The manual F1 opens, and how it is opened (the desktop's viewer).
     QString HelpFile;
@@ -55,6 +56,10 @@ public:
     // clamps to that range.
     [[nodiscard]] int methodIndex() const;
     void setMethodIndex(int index);
+
+    void OpenDirectory(const QString& path);
+    void NextPicture();
+    bool ShowPicture(const QString& path);
 
     void FormShow();
     void FormClose();
@@ -72,7 +77,7 @@ public:
     QAction* tbDirOpen = nullptr;
     std::array<QAction*, 9> tbNum{}; // tb1 … tb9
     QFrame* fraPreview = nullptr;
-    QLabel* imgPreview = nullptr;
+    PicturePreview* imgPreview = nullptr;
     QGroupBox* fraDirList = nullptr;
     QTreeWidget* lvDirList = nullptr;
     QGroupBox* ogrpMethod = nullptr;
@@ -100,9 +105,20 @@ private:
     void buildStatusBar(QWidget* client);
     void buildMenu();
     void loadStoredState();
+    void sortTo(int number);
+    [[nodiscard]] int readOverwritePolicy() const;
+
+    // BrowsingView
+    bool loadPicture(const QString& path) override;
+    void setCaption(const QString& caption) override;
+    void setPicturePanel(const QString& text) override;
+    void clearLog() override;
+    void warning(const QString& text) override;
 
     Prompter& prompter_;
     MessageLog log_;
+    PictureBrowser browser_;
+    SortAction sortAction_;
     KeyPreview* keyPreview_ = nullptr;
     TfrmOption* frmOption_ = nullptr;
     TfrmAboutBox* frmAboutBox_ = nullptr;

@@ -5,6 +5,7 @@
 #include "app/Main.h"
 #include "app/ToolbarArt.h"
 #include "dialogs/FormFont.h"
+#include "graphics/PicturePreview.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -73,11 +74,9 @@ void TfrmMain::buildPanes(QWidget* client)
     fraPreview->setFrameStyle(QFrame::Box | QFrame::Plain);
     fraPreview->setLineWidth(1);
     fraPreview->setGeometry(8, 32, 273, 337);
-    imgPreview = new QLabel(fraPreview);
+    imgPreview = new PicturePreview(fraPreview);
     imgPreview->setObjectName(QStringLiteral("imgPreview"));
     imgPreview->setGeometry(2, 2, 269, 333);
-    imgPreview->setScaledContents(true);
-    imgPreview->setAlignment(Qt::AlignCenter);
 
     fraDirList = new QGroupBox(QStringLiteral("保存先リスト"), client);
     fraDirList->setObjectName(QStringLiteral("fraDirList"));

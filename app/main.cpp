@@ -22,6 +22,7 @@ int main(int argc, char** argv)
     try {
         TfrmMain frmMain(prompter);
         frmMain.HelpFile = application.HelpFile;
+        frmMain.commandLine = QCoreApplication::arguments().mid(1);
         TfrmOption frmOption;
         TfrmAboutBox frmAboutBox;
         frmMain.attachForms(&frmOption, &frmAboutBox);

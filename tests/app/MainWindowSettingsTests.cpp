@@ -39,9 +39,9 @@ TEST_F(MainWindowSettings, AFirstStartShowsTheDefaultsAndCreatesOnlyTheEmptyStor
             EXPECT_EQ(item->text(2), "/");
         }
         EXPECT_EQ(window.methodIndex(), 0);
-        EXPECT_EQ(window.CurrentDir, platform::currentDirectory());
-        EXPECT_TRUE(window.CurrentFile.isEmpty());
-        EXPECT_FALSE(window.FileSearch);
+        EXPECT_EQ(window.browser().CurrentDir, platform::currentDirectory());
+        EXPECT_TRUE(window.browser().CurrentFile.isEmpty());
+        EXPECT_EQ(window.browser().searchState(), PictureBrowser::SearchState::None);
         // Exit leaves without saving: the window simply goes away.
         window.mnuExitClick();
     }
@@ -54,7 +54,7 @@ TEST_F(MainWindowSettings, ClosingThroughTheFrameWritesExactlyMethodAndCurrentDi
     ScriptedPrompter prompter;
     {
         TfrmMain window(prompter);
-        window.CurrentDir = "/pictures/";
+        window.browser().CurrentDir = "/pictures/";
         window.setMethodIndex(1);
         window.show();
         window.close();
@@ -79,7 +79,7 @@ TEST_F(MainWindowSettings, TheStoredMethodIsClampedAndNoneSelectedIsWrittenBack)
     {
         TfrmMain window(prompter);
         EXPECT_EQ(window.methodIndex(), -1);
-        EXPECT_EQ(window.CurrentDir, "/from/store");
+        EXPECT_EQ(window.browser().CurrentDir, "/from/store");
         window.close();
     }
     EXPECT_EQ(stored().value("Setting/Method").toString(), "-1");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/QtPrinters.h"
+
 #include "dialogs/Prompter.h"
 
 #include <QStringList>
@@ -14,6 +16,8 @@ public:
     QStringList confirmations;
     QStringList errors;
     QStringList inputPrompts;
+    QStringList inputInitials;
+    QList<int> inputMaxLengths;
     std::deque<bool> confirmAnswers;
     std::deque<std::optional<QString>> inputAnswers;
 
@@ -32,9 +36,11 @@ public:
         errors.append(caption + u'|' + text);
     }
     std::optional<QString> inputText(const QString& caption, const QString& prompt,
-                                     const QString&, int) override
+                                     const QString& initial, int maxLength) override
     {
         inputPrompts.append(caption + u'|' + prompt);
+        inputInitials.append(initial);
+        inputMaxLengths.append(maxLength);
         if (inputAnswers.empty())
             qFatal("unexpected input box: %s", qPrintable(prompt));
         auto answer = inputAnswers.front();

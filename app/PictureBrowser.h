@@ -1,0 +1,63 @@
+#pragma once
+
+// Turns a source folder into a stream of pictures shown one at a time: the
+// folder's files in the file system's own order, forwards only, skipping every
+// file that does not load. The enumeration stays one entry ahead of the picture
+// on screen, so the end is noticed while the last picture is still shown.
+
+#include "platform/DirectoryEnumeration.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// What browsing needs of the window around it.
+class BrowsingView {
+public:
+    virtual ~BrowsingView() = default;
+    // Loads the picture at `path` into the preview; false (preview unchanged)
+    // when it cannot be loaded for any reason.
+    virtual bool loadPicture(const QString& path) = 0;
+    virtual void setCaption(const QString& caption) = 0;
+    // The second status panel: the picture's path or the end text.
+    virtual void setPicturePanel(const QString& text) = 0;
+    virtual void clearLog() = 0;
+    virtual void warning(const QString& text) = 0;
+};
+
+class PictureBrowser {
+public:
+    static inline const QString EndOfSearchText = QStringLiteral("最後まで検索しました");
+    static inline const QString NoFilesMessage = QStringLiteral("ファイルがありません");
+    static inline const QString NothingReadableMessage =
+        QStringLiteral("読み込むことが出来るファイルが\nありませんでした");
+
+    PictureBrowser(BrowsingView& view, QString applicationTitle);
+
+    // The source folder; once a folder was opened it ends with "/". Relative
+    // paths stay relative and resolve against the current directory at each use.
+    QString CurrentDir;
+    // Name of the picture last shown; digit keys act on CurrentDir + CurrentFile.
+    QString CurrentFile;
+    // True once a picture loaded since the folder was opened.
+    bool PictureShown = false;
+
+    enum class SearchState { None, Running, Exhausted };
+    [[nodiscard]] SearchState searchState() const;
+
+    void OpenDirectory(const QString& path);
+    void NextPicture();
+    bool ShowPicture(const QString& path);
+    // Ends a running enumeration (the window is closing).
+    void CloseSearch();
+
+private:
+    void advance();
+
+    BrowsingView& view_;
+    QString title_;
+    bool searching_ = false; // false: no enumeration at all
+    std::unique_ptr<platform::DirectoryEnumeration> enumeration_;
+    std::optional<platform::DirectoryEntry> current_; // the next file to try
+};

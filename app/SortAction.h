@@ -1,0 +1,60 @@
+#pragma once
+
+// Sends the current picture to one destination folder: creates a missing folder
+// after asking, settles a name clash by the overwrite policy, then copies or
+// moves. A move is a durable copy followed by deleting the source, so the
+// picture exists somewhere whole at every moment.
+
+#include <QString>
+
+#include <functional>
+
+class Prompter;
+
+struct SortRequest {
+    int number = 0;               // destination 1 … 9
+    QString destinationDirectory; // as the destination list shows it
+    QString sourceDirectory;      // ends with "/"
+    QString fileName;             // the current picture, no folder part
+    bool move = false;
+};
+
+struct SortResult {
+    bool done = false; // the picture was copied or moved; go on to the next
+    QString logLine;   // the line for the message log when done
+};
+
+// `path` with "%02d" of `n` put before its extension: the part from the last
+// "." of the name after the last "/". "x.tar.gz", 1 -> "x.tar01.gz";
+// "README", 3 -> "README03"; "/a.b/photo", 2 -> "/a.b/photo02"; 123 -> "123".
+[[nodiscard]] QString NumberedFileName(const QString& path, int n);
+
+class SortAction {
+public:
+    static inline const QString AskCreateDirectory =
+        QStringLiteral("ディレクトリが存在していません\n作成しますか？");
+    static inline const QString CannotCreateDirectory =
+        QStringLiteral("ディレクトリが作成できませんでした");
+    static inline const QString AskOverwrite =
+        QStringLiteral("ファイルがすでに存在しています\n上書きしますか?");
+    static inline const QString CannotRename = QStringLiteral("ファイル名を変更できませんでした");
+    static inline const QString InternalError = QStringLiteral("内部エラーです");
+    static inline const QString CopyFailed = QStringLiteral("ファイルのコピーに失敗しました");
+    static inline const QString DeleteFailed = QStringLiteral("ファイルの削除に失敗しました");
+    static inline const QString NoDestination =
+        QStringLiteral("保存先のディレクトリが設定されていません\nオプションで設定してください");
+
+    // `overwritePolicy` reads the policy at the moment of a name clash; a
+    // settings error it raises ends the action.
+    SortAction(Prompter& prompter, std::function<int()> overwritePolicy);
+
+    SortResult run(const SortRequest& request);
+
+private:
+    // Settles a clash at `destination`; false stops the action.
+    bool settleNameClash(QString& destination);
+    bool numberOldFile(const QString& destination);
+
+    Prompter& prompter_;
+    std::function<int()> overwritePolicy_;
+};

@@ -1,0 +1,198 @@
+#include "app/Main.h"
+#include "graphics/PicturePreview.h"
+#include "platform/DirectoryEnumeration.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+using State = PictureBrowser::SearchState;
+
+class Browsing : public ::testing::Test {
+protected:
+    TempDir tmp;
+    ScriptedPrompter prompter;
+    TfrmMain window{prompter};
+
+    QString writeBmp(const QString& relative, QColor colour)
+    {
+        QImage image(4, 3, QImage::Format_RGB32);
+        image.fill(colour);
+        const QString path = tmp.file(relative);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        EXPECT_TRUE(image.save(path, "BMP"));
+        return path;
+    }
+    // The folder's files in the order the file system hands them out.
+    static QStringList enumerationOrder(const QString& folder)
+    {
+        QStringList names;
+        auto e = platform::DirectoryEnumeration::open(folder, platform::AttributeRule::filesOnly());
+        while (auto entry = e->next())
+            names.append(entry->name);
+        return names;
+    }
+    QRgb shownColour() const { return window.imgPreview->picture()->image().pixel(0, 0); }
+    QString panel2() const { return window.statusPanels[1]->text(); }
+    PictureBrowser& browser() { return window.browser(); }
+};
+
+} // namespace
+
+TEST_F(Browsing, TwoPicturesThenTheEnd)
+{
+    writeBmp("pics/a.bmp", Qt::red);
+    writeBmp("pics/b.bmp", Qt::blue);
+    const QString folder = tmp.file("pics");
+    const QStringList order = enumerationOrder(folder);
+
+    window.OpenDirectory(folder);
+    EXPECT_EQ(window.windowTitle(), "Sorteka for Windows - " + folder);
+    EXPECT_EQ(browser().CurrentDir, folder + "/");
+    EXPECT_EQ(browser().CurrentFile, order[0]);
+    EXPECT_EQ(panel2(), folder + "/" + order[0]);
+    EXPECT_EQ(browser().searchState(), State::Running);
+
+    // The last picture is noticed as the last while it is shown.
+    QChar space(u' ');
+    window.FormKeyPress(space);
+    EXPECT_EQ(browser().CurrentFile, order[1]);
+    EXPECT_EQ(shownColour(), QColor(order[1] == "a.bmp" ? Qt::red : Qt::blue).rgb());
+    EXPECT_EQ(panel2(), PictureBrowser::EndOfSearchText);
+    EXPECT_EQ(browser().searchState(), State::None);
+
+    // One more step empties the current file but keeps the picture on screen.
+    window.FormKeyPress(space);
+    EXPECT_EQ(browser().CurrentFile, "");
+    EXPECT_TRUE(window.imgPreview->hasPicture());
+    EXPECT_TRUE(prompter.warnings.isEmpty());
+}
+
+TEST_F(Browsing, FilesThatDoNotLoadAreSkippedQuietlyOnceAPictureWasShown)
+{
+    writeBmp("mixed/b.bmp", Qt::green);
+    tmp.write("mixed/a.txt", "text");
+    tmp.write("mixed/c.xyz", "what");
+    tmp.write("mixed/d.bmp", "BM but broken");
+    const QString folder = tmp.file("mixed");
+    const QStringList order = enumerationOrder(folder);
+    const qsizetype picture = order.indexOf("b.bmp");
+
+    window.OpenDirectory(folder);
+    EXPECT_EQ(browser().CurrentFile, "b.bmp");
+    QChar space(u' ');
+    if (picture < order.size() - 1) {
+        // Files after the picture fail to load: the end is reached quietly.
+        EXPECT_EQ(panel2(), folder + "/b.bmp");
+        window.FormKeyPress(space);
+    }
+    EXPECT_EQ(panel2(), PictureBrowser::EndOfSearchText);
+    EXPECT_EQ(browser().CurrentFile, "b.bmp");
+    EXPECT_EQ(shownColour(), QColor(Qt::green).rgb());
+    EXPECT_TRUE(prompter.warnings.isEmpty());
+    window.FormKeyPress(space);
+    EXPECT_EQ(browser().CurrentFile, "");
+}
+
+TEST_F(Browsing, AFolderWithoutFilesOrWithoutPictures)
+{
+    tmp.mkdir("empty/sub");
+    tmp.write("empty/.hidden.bmp", "");
+    window.OpenDirectory(tmp.file("empty"));
+    EXPECT_EQ(prompter.warnings, QStringList{PictureBrowser::NoFilesMessage});
+    EXPECT_EQ(browser().searchState(), State::Exhausted);
+    EXPECT_EQ(window.windowTitle(), "Sorteka for Windows - " + tmp.file("empty"));
+    QChar space(u' ');
+    window.FormKeyPress(space);
+    EXPECT_EQ(prompter.warnings.last(), PictureBrowser::NothingReadableMessage);
+    EXPECT_EQ(panel2(), PictureBrowser::EndOfSearchText);
+    EXPECT_EQ(browser().searchState(), State::None);
+
+    prompter.warnings.clear();
+    window.OpenDirectory(tmp.file("does-not-exist"));
+    EXPECT_EQ(prompter.warnings, QStringList{PictureBrowser::NoFilesMessage});
+
+    prompter.warnings.clear();
+    tmp.write("junk/a.txt", "x");
+    tmp.write("junk/b.bmp", "");
+    window.OpenDirectory(tmp.file("junk"));
+    EXPECT_EQ(prompter.warnings, QStringList{PictureBrowser::NothingReadableMessage});
+    EXPECT_EQ(browser().searchState(), State::None);
+    EXPECT_FALSE(window.imgPreview->hasPicture());
+}
+
+TEST_F(Browsing, TheRootKeepsOneSeparatorAndRelativePathsStayRelative)
+{
+    window.OpenDirectory("/");
+    EXPECT_EQ(browser().CurrentDir, "/");
+    EXPECT_EQ(window.windowTitle(), "Sorteka for Windows - /");
+
+    writeBmp("rel/p.bmp", Qt::red);
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(tmp.path()));
+    window.OpenDirectory("rel");
+    QDir::setCurrent(saved);
+    EXPECT_EQ(browser().CurrentDir, "rel/");
+    EXPECT_EQ(browser().CurrentFile, "p.bmp");
+    EXPECT_EQ(window.imgPreview->picture()->image().pixel(0, 0), QColor(Qt::red).rgb());
+}
+
+TEST_F(Browsing, TheCommandLineOpensEachFolderUpToTheFirstSwitch)
+{
+    writeBmp("a/1.bmp", Qt::red);
+    writeBmp("b/2.bmp", Qt::blue);
+    window.commandLine = {tmp.file("a"), tmp.file("b")};
+    window.FormShow();
+    EXPECT_EQ(window.windowTitle(), "Sorteka for Windows - " + tmp.file("b"));
+
+    TfrmMain second(prompter);
+    second.commandLine = {tmp.file("b"), "-x", tmp.file("a")};
+    second.FormShow();
+    EXPECT_EQ(second.windowTitle(), "Sorteka for Windows - " + tmp.file("b"));
+    EXPECT_EQ(prompter.warnings, QStringList{"コマンドラインが無効です"});
+}
+
+TEST_F(Browsing, DigitKeysSortAndShowTheNextPicture)
+{
+    writeBmp("in/one.bmp", Qt::red);
+    writeBmp("in/two.bmp", Qt::blue);
+    const QString out = tmp.mkdir("out");
+    window.lvDirList->topLevelItem(2)->setText(2, out); // destination 3
+    window.setMethodIndex(1);                          // move
+    window.OpenDirectory(tmp.file("in"));
+    const QString first = browser().CurrentFile;
+
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.lvDirList->setFocus();
+    QTest::keyClick(window.lvDirList, Qt::Key_3);
+    EXPECT_TRUE(QFileInfo::exists(out + "/" + first));
+    EXPECT_FALSE(QFileInfo::exists(tmp.file("in/" + first)));
+    EXPECT_EQ(window.messageLog().lines(),
+              QStringList{QString("移動(3): %1 → %2").arg(tmp.file("in/" + first),
+                                                           out + "/" + first)});
+    EXPECT_NE(browser().CurrentFile, first);
+
+    // The toolbar button does what the digit key does; letters and "0" nothing.
+    window.setMethodIndex(0);
+    const QString second = browser().CurrentFile;
+    QTest::keyClicks(window.lvDirList, "0a");
+    window.tbNum[2]->trigger();
+    EXPECT_TRUE(QFileInfo::exists(out + "/" + second));
+    EXPECT_TRUE(QFileInfo::exists(tmp.file("in/" + second)));
+    EXPECT_EQ(window.messageLog().lines().size(), 2);
+    // The end was noticed when the last picture was shown, so the step after
+    // its copy finds no search and nothing is current any more.
+    EXPECT_EQ(browser().CurrentFile, "");
+    window.tbNum[2]->trigger();
+    EXPECT_EQ(window.messageLog().lines().size(), 2);
+}

@@ -1,0 +1,182 @@
+#include "app/SortAction.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+TEST(NumberedFileName, PutsATwoDigitNumberBeforeTheExtension)
+{
+    EXPECT_EQ(NumberedFileName("/cats/tama.jpg", 1), "/cats/tama01.jpg");
+    EXPECT_EQ(NumberedFileName("/cats/tama.jpg", 9), "/cats/tama09.jpg");
+    EXPECT_EQ(NumberedFileName("/cats/tama.jpg", 10), "/cats/tama10.jpg");
+    EXPECT_EQ(NumberedFileName("/cats/tama.jpg", 123), "/cats/tama123.jpg");
+    EXPECT_EQ(NumberedFileName("/docs/README", 3), "/docs/README03");
+    EXPECT_EQ(NumberedFileName("/x/x.tar.gz", 1), "/x/x.tar01.gz");
+    EXPECT_EQ(NumberedFileName("/a.b/photo", 2), "/a.b/photo02");
+    EXPECT_EQ(NumberedFileName("/a/.hidden", 4), "/a/04.hidden");
+    EXPECT_EQ(NumberedFileName("名前.jpg", 5), "名前05.jpg");
+}
+
+namespace {
+
+class SortActionTest : public ::testing::Test {
+protected:
+    TempDir tmp;
+    ScriptedPrompter prompter;
+    int policy = 0;
+    SortAction action{prompter, [this] { return policy; }};
+    QString source;
+    QString dest;
+
+    void SetUp() override
+    {
+        source = tmp.mkdir("source") + "/";
+        dest = tmp.mkdir("dest");
+        tmp.write("source/tama.jpg", "new picture");
+    }
+
+    SortResult sort(bool move = false, const QString& directory = {})
+    {
+        return action.run({4, directory.isNull() ? dest : directory, source, "tama.jpg", move});
+    }
+};
+
+} // namespace
+
+TEST_F(SortActionTest, CopyLeavesTheSourceAndLogsTheFinalNames)
+{
+    const SortResult result = sort();
+    ASSERT_TRUE(result.done);
+    EXPECT_EQ(readAll(dest + "/tama.jpg"), "new picture");
+    EXPECT_TRUE(QFileInfo::exists(source + "tama.jpg"));
+    EXPECT_EQ(result.logLine,
+              QString("コピー(4): %1tama.jpg → %2/tama.jpg").arg(source, dest));
+    // With or without a trailing "/" the destination is the same.
+    prompter.confirmAnswers = {true};
+    EXPECT_TRUE(sort(false, dest + "/").done);
+    EXPECT_EQ(prompter.confirmations, QStringList{SortAction::AskOverwrite});
+}
+
+TEST_F(SortActionTest, MoveRemovesTheSourceOnlyAfterTheCopy)
+{
+    const SortResult result = sort(true);
+    ASSERT_TRUE(result.done);
+    EXPECT_FALSE(QFileInfo::exists(source + "tama.jpg"));
+    EXPECT_EQ(readAll(dest + "/tama.jpg"), "new picture");
+    EXPECT_TRUE(result.logLine.startsWith("移動(4): "));
+
+    // The source is gone now: a second move fails to copy and keeps everything.
+    EXPECT_FALSE(sort(true, tmp.mkdir("other")).done);
+    EXPECT_EQ(prompter.warnings, QStringList{SortAction::CopyFailed});
+    EXPECT_EQ(readAll(dest + "/tama.jpg"), "new picture");
+}
+
+TEST_F(SortActionTest, NameClashPolicies)
+{
+    tmp.write("dest/tama.jpg", "old picture");
+
+    policy = 0; // ask
+    prompter.confirmAnswers = {false};
+    EXPECT_FALSE(sort().done);
+    EXPECT_EQ(readAll(dest + "/tama.jpg"), "old picture");
+
+    policy = 1; // number the new file
+    SortResult result = sort();
+    ASSERT_TRUE(result.done);
+    EXPECT_EQ(readAll(dest + "/tama01.jpg"), "new picture");
+    EXPECT_EQ(readAll(dest + "/tama.jpg"), "old picture");
+    EXPECT_TRUE(result.logLine.endsWith(dest + "/tama01.jpg"));
+    EXPECT_TRUE(sort().done);
+    EXPECT_TRUE(QFileInfo::exists(dest + "/tama02.jpg"));
+
+    policy = 2; // number the old file
+    result = sort();
+    ASSERT_TRUE(result.done);
+    EXPECT_EQ(readAll(dest + "/tama03.jpg"), "old picture");
+    EXPECT_EQ(readAll(dest + "/tama.jpg"), "new picture");
+    EXPECT_TRUE(result.logLine.endsWith(dest + "/tama.jpg"));
+
+    policy = 5; // no such policy
+    tmp.write("source/tama.jpg", "newer picture");
+    EXPECT_FALSE(sort().done);
+    EXPECT_EQ(prompter.warnings, QStringList{SortAction::InternalError});
+    EXPECT_EQ(readAll(dest + "/tama.jpg"), "new picture");
+    EXPECT_TRUE(prompter.confirmAnswers.empty());
+}
+
+TEST_F(SortActionTest, NumbersHaveNoUpperLimit)
+{
+    tmp.write("dest/tama.jpg", "0");
+    for (int n = 1; n <= 99; ++n)
+        tmp.write(QString("dest/tama%1.jpg").arg(n, 2, 10, QChar('0')), "x");
+    policy = 1;
+    ASSERT_TRUE(sort().done);
+    EXPECT_EQ(readAll(dest + "/tama100.jpg"), "new picture");
+}
+
+TEST_F(SortActionTest, MissingDestinationFolderIsCreatedOnlyWhenWanted)
+{
+    const QString fresh = tmp.file("fresh");
+    prompter.confirmAnswers = {false, true};
+    EXPECT_FALSE(sort(false, fresh).done);
+    EXPECT_FALSE(QFileInfo::exists(fresh));
+    EXPECT_TRUE(sort(false, fresh).done);
+    EXPECT_EQ(readAll(fresh + "/tama.jpg"), "new picture");
+    EXPECT_EQ(prompter.confirmations, QStringList(2, SortAction::AskCreateDirectory));
+
+    // Only one level is created: a missing parent makes it fail.
+    prompter.confirmAnswers = {true};
+    EXPECT_FALSE(sort(false, tmp.file("no/such/folder")).done);
+    EXPECT_EQ(prompter.warnings, QStringList{SortAction::CannotCreateDirectory});
+}
+
+TEST_F(SortActionTest, NothingHappensWithoutAPictureAndAnEmptyFolderIsRefused)
+{
+    EXPECT_FALSE(action.run({1, dest, source, "", false}).done);
+    EXPECT_TRUE(prompter.warnings.isEmpty());
+    EXPECT_FALSE(sort(false, "").done);
+    EXPECT_EQ(prompter.warnings, QStringList{SortAction::NoDestination});
+}
+
+TEST_F(SortActionTest, SortingIntoTheSourceFolderNeverLosesThePicture)
+{
+    const QString sourceFolder = source.chopped(1);
+    policy = 0;
+    prompter.confirmAnswers = {true};
+    EXPECT_FALSE(sort(true, sourceFolder).done); // a copy onto itself fails
+    EXPECT_EQ(prompter.warnings, QStringList{SortAction::CopyFailed});
+    EXPECT_EQ(readAll(source + "tama.jpg"), "new picture");
+
+    policy = 1; // a numbered duplicate; the move leaves only that
+    ASSERT_TRUE(sort(true, sourceFolder).done);
+    EXPECT_FALSE(QFileInfo::exists(source + "tama.jpg"));
+    EXPECT_EQ(readAll(source + "tama01.jpg"), "new picture");
+}
+
+TEST_F(SortActionTest, ARelativeDestinationResolvesAgainstTheCurrentDirectory)
+{
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(tmp.path()));
+    const bool done = sort(false, "dest").done;
+    QDir::setCurrent(saved);
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(QFileInfo::exists(dest + "/tama.jpg"));
+}
+
+TEST_F(SortActionTest, ASourceThatCannotBeDeletedStaysAndTheCopyGoes)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root deletes from folders without write permission";
+    QFile::setPermissions(source, QFile::ReadOwner | QFile::ExeOwner);
+    const bool done = sort(true).done;
+    QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(prompter.warnings, QStringList{SortAction::DeleteFailed});
+    EXPECT_TRUE(QFileInfo::exists(source + "tama.jpg"));
+    EXPECT_FALSE(QFileInfo::exists(dest + "/tama.jpg"));
+}
