@@ -22,6 +22,7 @@
 // - `AddProgress` adds in 64 bits before limiting, so no amount overflows.
 // - At 100 percent the pie is the whole dial (the rounded start point would
 //   otherwise leave a one-pixel sliver at the top).
+// - A `Kind` outside the five forms (reachable only by a cast) is ignored.
 // - The percentage text is drawn without antialiasing, so inverting it by XOR
 //   gives clean letters on every colour.
 
