@@ -140,22 +140,16 @@ TEST_F(cgridWidget, SharedCellIsLabelledFB) {
         painter.end();
         return expected;
     };
-    const auto shownLetters = [&] {
-        const QImage image =
-            screen().copy(Cgrid::cellRect(cell, Cgrid::Layout{4, 4}, grid.cellSize()));
-        QImage mask = image;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (image.pixel(x, y) != letters.rgb())
-                    mask.setPixel(x, y, grid.cellColor(cell).rgb());
-        return mask;
-    };
+    // Only the fully covered pixels of the letters, everything else the cell.
     const auto masked = [&](QImage image) {
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
                 if (image.pixel(x, y) != letters.rgb())
                     image.setPixel(x, y, grid.cellColor(cell).rgb());
         return image;
+    };
+    const auto shownLetters = [&] {
+        return masked(screen().copy(Cgrid::cellRect(cell, Cgrid::Layout{4, 4}, grid.cellSize())));
     };
 
     grid.SetForegroundIndex(cell);
