@@ -13,8 +13,7 @@ namespace {
 // Qt refuses by itself above an allocation limit; ours is the pixel limit.
 constexpr int AllocationLimitMiB = int(graphics::MaxPixelCount * 4 / (1024 * 1024));
 
-QImage readCheckedBmp(QIODevice& device)
-{
+QImage readCheckedBmp(QIODevice& device) {
     const qint64 available = device.size() - device.pos();
     graphics::checkBmpFile(device.peek(graphics::BmpHeadBytes), available);
 
@@ -33,13 +32,11 @@ QImage readCheckedBmp(QIODevice& device)
 
 BitmapPicture::~BitmapPicture() = default;
 
-void BitmapPicture::loadFromStream(QIODevice& device)
-{
+void BitmapPicture::loadFromStream(QIODevice& device) {
     loadBmpFromStream(device);
 }
 
-void BitmapPicture::loadBmpFromStream(QIODevice& device)
-{
+void BitmapPicture::loadBmpFromStream(QIODevice& device) {
     if (!device.isSequential()) {
         setImage(readCheckedBmp(device));
         return;

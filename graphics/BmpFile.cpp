@@ -5,8 +5,7 @@
 
 namespace graphics {
 
-DibHeader checkBmpFile(QByteArrayView head, qint64 fileSize)
-{
+DibHeader checkBmpFile(QByteArrayView head, qint64 fileSize) {
     if (fileSize < 14 + 12 || head.size() < 14 + 4)
         throw EInvalidGraphic(QStringLiteral("ビットマップが途中で切れています"));
     if (head[0] != 'B' || head[1] != 'M')

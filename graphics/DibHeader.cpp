@@ -12,8 +12,7 @@ constexpr std::uint32_t BiRgb = 0;
 constexpr std::uint32_t BiBitfields = 3;
 constexpr std::uint32_t BiAlphaBitfields = 6;
 
-std::optional<DibHeader> reject(QString* error, const QString& reason)
-{
+std::optional<DibHeader> reject(QString* error, const QString& reason) {
     if (error)
         *error = reason;
     return std::nullopt;
@@ -21,8 +20,7 @@ std::optional<DibHeader> reject(QString* error, const QString& reason)
 
 } // namespace
 
-std::int64_t DibHeader::colorTableBytes() const
-{
+std::int64_t DibHeader::colorTableBytes() const {
     const std::int64_t entryBytes = headerSize == 12 ? 3 : 4;
     std::int64_t entries = colorsUsed;
     if (entries == 0 && bitCount <= 8)
@@ -32,19 +30,16 @@ std::int64_t DibHeader::colorTableBytes() const
     return entries * entryBytes;
 }
 
-bool DibHeader::isUncompressed() const
-{
+bool DibHeader::isUncompressed() const {
     return compression == BiRgb || compression == BiBitfields || compression == BiAlphaBitfields;
 }
 
-std::int64_t DibHeader::uncompressedPixelBytes() const
-{
+std::int64_t DibHeader::uncompressedPixelBytes() const {
     const std::int64_t rowBytes = ((width * bitCount + 31) / 32) * 4;
     return rowBytes * height;
 }
 
-std::optional<DibHeader> parseDibHeader(QByteArrayView bytes, QString* error)
-{
+std::optional<DibHeader> parseDibHeader(QByteArrayView bytes, QString* error) {
     DibHeader h;
     const auto size = readU32(bytes, 0);
     if (!size)
@@ -74,7 +69,12 @@ std::optional<DibHeader> parseDibHeader(QByteArrayView bytes, QString* error)
     h.height = height < 0 ? -height : height;
 
     switch (h.bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32:
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
         break;
     default:
         return reject(error, QStringLiteral("色数 %1 ビットは扱えません").arg(h.bitCount));
@@ -86,12 +86,12 @@ std::optional<DibHeader> parseDibHeader(QByteArrayView bytes, QString* error)
     if (h.width <= 0 || h.height <= 0)
         return reject(error, QStringLiteral("画像の大きさが不正です"));
     if (!pixelCountAllowed(h.width, h.height))
-        return reject(error, QStringLiteral("画像が大きすぎます (%1×%2)").arg(h.width).arg(h.height));
+        return reject(error,
+                      QStringLiteral("画像が大きすぎます (%1×%2)").arg(h.width).arg(h.height));
     return h;
 }
 
-bool isPackedDibSound(QByteArrayView dib)
-{
+bool isPackedDibSound(QByteArrayView dib) {
     const auto header = parseDibHeader(dib, nullptr);
     if (!header)
         return false;

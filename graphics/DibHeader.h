@@ -5,7 +5,6 @@
 
 #include <QByteArrayView>
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 
@@ -14,7 +13,7 @@ namespace graphics {
 struct DibHeader {
     std::uint32_t headerSize = 0; // 12 (core header) or 40 and up
     std::int64_t width = 0;
-    std::int64_t height = 0;      // absolute value; see topDown
+    std::int64_t height = 0; // absolute value; see topDown
     bool topDown = false;
     std::uint16_t bitCount = 0;
     std::uint32_t compression = 0;

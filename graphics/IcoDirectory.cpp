@@ -12,8 +12,7 @@ constexpr char PngSignature[] = "\x89PNG\r\n\x1a\n";
 
 } // namespace
 
-QList<IcoEntry> readIcoDirectory(QByteArrayView bytes)
-{
+QList<IcoEntry> readIcoDirectory(QByteArrayView bytes) {
     const auto reserved = readU16(bytes, 0);
     const auto type = readU16(bytes, 2);
     const auto count = readU16(bytes, 4);
@@ -44,8 +43,7 @@ QList<IcoEntry> readIcoDirectory(QByteArrayView bytes)
     return entries;
 }
 
-qsizetype bestIcoEntry(const QList<IcoEntry>& entries)
-{
+qsizetype bestIcoEntry(const QList<IcoEntry>& entries) {
     qsizetype best = 0;
     for (qsizetype i = 1; i < entries.size(); ++i) {
         const IcoEntry& e = entries[i];

@@ -5,13 +5,12 @@
 
 #include <QByteArrayView>
 #include <QList>
-
 #include <cstdint>
 
 namespace graphics {
 
 struct IcoEntry {
-    int width = 0;  // 1 to 256 (the file stores 256 as 0)
+    int width = 0; // 1 to 256 (the file stores 256 as 0)
     int height = 0;
     int bitCount = 0;
     qint64 offset = 0;

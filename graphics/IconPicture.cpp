@@ -11,8 +11,7 @@
 
 namespace {
 
-QImage readWith(const QByteArray& bytes, const char* format)
-{
+QImage readWith(const QByteArray& bytes, const char* format) {
     QByteArray data = bytes;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
@@ -32,8 +31,7 @@ QImage readWith(const QByteArray& bytes, const char* format)
 
 // An icon file holding only `entry`, so that Qt's icon reader decodes exactly
 // the image we chose.
-QByteArray singleEntryIcon(QByteArrayView file, const graphics::IcoEntry& entry, qint64 entryAt)
-{
+QByteArray singleEntryIcon(QByteArrayView file, const graphics::IcoEntry& entry, qint64 entryAt) {
     constexpr qint64 dataAt = 6 + 16;
     QByteArray out;
     out.reserve(dataAt + entry.size);
@@ -48,8 +46,7 @@ QByteArray singleEntryIcon(QByteArrayView file, const graphics::IcoEntry& entry,
 
 // An icon's DIB holds the colour image and then a 1-bit mask, its height
 // counting both; the colour rows at least must be in the entry.
-void checkIconDib(QByteArrayView dib)
-{
+void checkIconDib(QByteArrayView dib) {
     QString reason;
     auto header = graphics::parseDibHeader(dib, &reason);
     if (!header)
@@ -67,8 +64,7 @@ void checkIconDib(QByteArrayView dib)
 
 IconPicture::~IconPicture() = default;
 
-void IconPicture::loadFromStream(QIODevice& device)
-{
+void IconPicture::loadFromStream(QIODevice& device) {
     const QByteArray bytes = graphics::readAllBounded(device, graphics::MaxWholeFileBytes);
     const QList<graphics::IcoEntry> entries = graphics::readIcoDirectory(bytes);
     const qsizetype index = graphics::bestIcoEntry(entries);

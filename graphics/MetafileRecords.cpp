@@ -16,18 +16,15 @@ constexpr qint64 EmfMinHeaderBytes = 88;
 constexpr std::uint32_t EmrHeader = 1;
 constexpr std::uint32_t EmrEof = 14;
 
-[[noreturn]] void corrupt(const QString& reason)
-{
+[[noreturn]] void corrupt(const QString& reason) {
     throw EInvalidGraphic(QStringLiteral("メタファイルが壊れています: %1").arg(reason));
 }
 
-[[noreturn]] void truncated()
-{
+[[noreturn]] void truncated() {
     throw EInvalidGraphic(QStringLiteral("メタファイルが途中で切れています"));
 }
 
-bool isWmfHeader(QByteArrayView bytes, qint64 at)
-{
+bool isWmfHeader(QByteArrayView bytes, qint64 at) {
     const auto type = readU16(bytes, at);
     const auto headerWords = readU16(bytes, at + 2);
     const auto version = readU16(bytes, at + 4);
@@ -37,20 +34,28 @@ bool isWmfHeader(QByteArrayView bytes, qint64 at)
 
 // The packed DIB of a WMF bitmap record starts at a fixed word after the
 // function number; records without one (a size too small for the header) pass.
-void checkWmfBitmapRecord(QByteArrayView record, std::uint16_t function)
-{
+void checkWmfBitmapRecord(QByteArrayView record, std::uint16_t function) {
     qint64 dibAt = -1;
     switch (function) {
-    case 0x0F43: dibAt = 6 + 2 * 11; break; // StretchDIB
-    case 0x0B41: dibAt = 6 + 2 * 10; break; // DIBStretchBlt
-    case 0x0940: dibAt = 6 + 2 * 8; break;  // DIBBitBlt
-    case 0x0D33: dibAt = 6 + 2 * 9; break;  // SetDIBToDev
+    case 0x0F43:
+        dibAt = 6 + 2 * 11;
+        break; // StretchDIB
+    case 0x0B41:
+        dibAt = 6 + 2 * 10;
+        break; // DIBStretchBlt
+    case 0x0940:
+        dibAt = 6 + 2 * 8;
+        break; // DIBBitBlt
+    case 0x0D33:
+        dibAt = 6 + 2 * 9;
+        break;   // SetDIBToDev
     case 0x0142: // DIBCreatePatternBrush; its BS_PATTERN form holds an old-style bitmap
         if (readU16(record, 6) == 3)
             return;
         dibAt = 6 + 2 * 2;
         break;
-    default: return;
+    default:
+        return;
     }
     // The blit records have a form without a bitmap, one word longer in its
     // parameters than the size of the header would allow: nothing to check.
@@ -62,8 +67,7 @@ void checkWmfBitmapRecord(QByteArrayView record, std::uint16_t function)
 
 // EMF records that carry a bitmap, with the offset of their first
 // (offBmi, cbBmi, offBits, cbBits) group.
-qint64 emfBitmapFieldsAt(std::uint32_t type)
-{
+qint64 emfBitmapFieldsAt(std::uint32_t type) {
     switch (type) {
     case 76:  // BitBlt
     case 77:  // StretchBlt
@@ -82,8 +86,7 @@ qint64 emfBitmapFieldsAt(std::uint32_t type)
     }
 }
 
-void checkEmfBitmapRecord(QByteArrayView record, std::uint32_t type)
-{
+void checkEmfBitmapRecord(QByteArrayView record, std::uint32_t type) {
     const qint64 at = emfBitmapFieldsAt(type);
     if (at < 0)
         return;
@@ -107,8 +110,7 @@ void checkEmfBitmapRecord(QByteArrayView record, std::uint32_t type)
 
 } // namespace
 
-MetafileKind detectMetafile(QByteArrayView bytes)
-{
+MetafileKind detectMetafile(QByteArrayView bytes) {
     if (readU32(bytes, 0) == EmrHeader && readU32(bytes, 40) == EmfSignature)
         return MetafileKind::Emf;
     if (readU32(bytes, 0) == PlaceableKey || isWmfHeader(bytes, 0))
@@ -116,8 +118,7 @@ MetafileKind detectMetafile(QByteArrayView bytes)
     return MetafileKind::None;
 }
 
-WmfLayout checkWmf(QByteArrayView bytes)
-{
+WmfLayout checkWmf(QByteArrayView bytes) {
     WmfLayout layout;
     qint64 at = 0;
     if (readU32(bytes, 0) == PlaceableKey) {
@@ -163,8 +164,7 @@ WmfLayout checkWmf(QByteArrayView bytes)
     }
 }
 
-EmfLayout checkEmf(QByteArrayView bytes)
-{
+EmfLayout checkEmf(QByteArrayView bytes) {
     if (bytes.size() < EmfMinHeaderBytes)
         truncated();
     if (readU32(bytes, 0) != EmrHeader || readU32(bytes, 40) != EmfSignature)

@@ -9,11 +9,11 @@
 
 Picture::~Picture() = default;
 
-void Picture::loadFromFile(const QString& path)
-{
+void Picture::loadFromFile(const QString& path) {
     // QFile opens a directory on some systems; it is never a picture.
     if (QFileInfo(path).isDir())
-        throw EInvalidGraphic(QStringLiteral("「%1」はフォルダです").arg(platform::fileNameOf(path)));
+        throw EInvalidGraphic(
+            QStringLiteral("「%1」はフォルダです").arg(platform::fileNameOf(path)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EInvalidGraphic(QStringLiteral("ファイル「%1」を開けません: %2")
@@ -21,15 +21,13 @@ void Picture::loadFromFile(const QString& path)
     loadFromStream(file);
 }
 
-void Picture::loadFromData(const QByteArray& bytes)
-{
+void Picture::loadFromData(const QByteArray& bytes) {
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
     loadFromStream(buffer);
 }
 
-void Picture::assign(const Picture& source)
-{
+void Picture::assign(const Picture& source) {
     image_ = source.image_;
 }

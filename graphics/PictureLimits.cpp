@@ -5,8 +5,7 @@
 
 namespace graphics {
 
-bool pixelCountAllowed(qint64 width, qint64 height)
-{
+bool pixelCountAllowed(qint64 width, qint64 height) {
     if (width <= 0 || height <= 0)
         return false;
     // Each side alone is below 2^31, so the product cannot overflow 64 bits.
@@ -15,8 +14,7 @@ bool pixelCountAllowed(qint64 width, qint64 height)
     return width * height <= MaxPixelCount;
 }
 
-QSize clampRenderedSize(double width, double height, int maxSide)
-{
+QSize clampRenderedSize(double width, double height, int maxSide) {
     if (!std::isfinite(width) || !std::isfinite(height) || width <= 0.0 || height <= 0.0)
         return {};
     if (width > double(MaxNaturalMetafileSide) || height > double(MaxNaturalMetafileSide))

@@ -25,7 +25,6 @@ inline constexpr double ScreenDpi = 96.0;
 // The size to render a drawing of the given natural size at: the same aspect,
 // the long side at most `maxSide`, each side at least 1. Empty when the natural
 // size is not positive, not finite or larger than MaxNaturalMetafileSide.
-[[nodiscard]] QSize clampRenderedSize(double width, double height,
-                                      int maxSide = MaxRenderedSide);
+[[nodiscard]] QSize clampRenderedSize(double width, double height, int maxSide = MaxRenderedSide);
 
 } // namespace graphics

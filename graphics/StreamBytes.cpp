@@ -6,8 +6,7 @@
 
 namespace graphics {
 
-QByteArray readAllBounded(QIODevice& device, qint64 limit)
-{
+QByteArray readAllBounded(QIODevice& device, qint64 limit) {
     if (!device.isReadable())
         throw EInvalidGraphic(QStringLiteral("画像を読み込めません: ストリームが開かれていません"));
     if (!device.isSequential() && device.size() - device.pos() > limit)

@@ -3,10 +3,9 @@
 #include "graphics/PictureLimits.h"
 
 #include <QDeadlineTimer>
-
+#include <QPainter>
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
-
 #include <memory>
 
 namespace graphics {
@@ -19,20 +18,16 @@ struct ApiDeleter {
     void operator()(wmfAPI* api) const { wmf_api_destroy(api); }
 };
 
-int abandonWhenLate(void* context, float /*fraction*/)
-{
+int abandonWhenLate(void* context, float /*fraction*/) {
     return static_cast<QDeadlineTimer*>(context)->hasExpired() ? 1 : 0;
 }
 
-[[noreturn]] void renderFailed(const char* step)
-{
-    throw EInvalidGraphic(
-        QStringLiteral("メタファイルを描けません (%1)").arg(QLatin1String(step)));
+[[noreturn]] void renderFailed(const char* step) {
+    throw EInvalidGraphic(QStringLiteral("メタファイルを描けません (%1)").arg(QLatin1String(step)));
 }
 
 // The raster device stores 7 bits of transparency above 24 bits of colour.
-QImage toImage(const int* pixels, int width, int height)
-{
+QImage toImage(const int* pixels, int width, int height) {
     QImage image(width, height, QImage::Format_ARGB32);
     if (image.isNull())
         throw EInvalidGraphic(QStringLiteral("メモリが足りません"));
@@ -51,12 +46,11 @@ QImage toImage(const int* pixels, int width, int height)
 
 } // namespace
 
-QImage renderWmf(const QByteArray& bytes, const WmfLayout& layout)
-{
+QImage renderWmf(const QByteArray& bytes, const WmfLayout& layout) {
     wmfAPI_Options options{};
     options.function = wmf_gd_function;
-    const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR |
-                                WMF_OPT_NO_DEBUG;
+    const unsigned long flags =
+        WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
     wmfAPI* rawApi = nullptr;
     const wmf_error_t created = wmf_api_create(&rawApi, flags, &options);
     std::unique_ptr<wmfAPI, ApiDeleter> api(rawApi);
@@ -80,9 +74,12 @@ QImage renderWmf(const QByteArray& bytes, const WmfLayout& layout)
 
     QSizeF natural = layout.naturalSize;
     if (natural.isEmpty()) {
+        // Without a placeable header libwmf measures the drawing in units of
+        // 1/72 inch; asking at 72 dpi gives one pixel per logical unit, which is
+        // what the default mapping mode means on the screen.
         unsigned int w = 0;
         unsigned int h = 0;
-        if (wmf_display_size(api.get(), &w, &h, ScreenDpi, ScreenDpi) != wmf_E_None)
+        if (wmf_display_size(api.get(), &w, &h, 72.0, 72.0) != wmf_E_None)
             renderFailed("size");
         natural = QSizeF(w, h);
     }

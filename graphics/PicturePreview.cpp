@@ -1,0 +1,50 @@
+#include "graphics/PicturePreview.h"
+
+#include "graphics/PictureFormats.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+PicturePreview::PicturePreview(QWidget* parent) : QWidget(parent) {
+    // The picture covers the pane whenever there is one; the background shows otherwise.
+    setAutoFillBackground(true);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+PicturePreview::~PicturePreview() = default;
+
+void PicturePreview::loadFromFile(const QString& path) {
+    loadFromFile(path, PictureFormats::instance());
+}
+
+void PicturePreview::loadFromFile(const QString& path, const PictureFormats& formats) {
+    setPicture(formats.loadFromFile(path));
+}
+
+void PicturePreview::setPicture(std::unique_ptr<Picture> picture) {
+    picture_ = std::move(picture);
+    cache_.setSource(picture_ ? picture_->image() : QImage());
+    update();
+    emit pictureChanged();
+}
+
+void PicturePreview::clear() {
+    setPicture(nullptr);
+}
+
+bool PicturePreview::hasPicture() const {
+    return picture_ && !picture_->isEmpty();
+}
+
+QSize PicturePreview::sizeHint() const {
+    return {269, 333};
+}
+
+void PicturePreview::paintEvent(QPaintEvent* event) {
+    const QPixmap& pixmap = cache_.pixmapFor(size());
+    if (pixmap.isNull())
+        return;
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    painter.drawPixmap(0, 0, pixmap);
+}

@@ -1,0 +1,112 @@
+#include "PictureFiles.h"
+#include "graphics/BitmapPicture.h"
+#include "graphics/GraphicErrors.h"
+#include "graphics/IconPicture.h"
+#include "support/TempDir.h"
+
+#include <QBuffer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct BitmapCase {
+    const char* name;
+    QImage::Format format;
+};
+
+class BitmapDepths : public ::testing::TestWithParam<BitmapCase> {};
+
+// A picture type that reads something else in loadFromStream() but keeps the
+// bitmap reader for BMP data, as the plug-in picture does.
+class FallbackBitmap : public BitmapPicture {
+public:
+    void loadFromStream(QIODevice& device) override {
+        if (device.peek(2) != "BM")
+            throw EInvalidGraphic(QStringLiteral("not handled here"));
+        loadBmpFromStream(device);
+    }
+};
+
+} // namespace
+
+TEST_P(BitmapDepths, ReadsBmpWrittenByQt) {
+    const QImage original =
+        halves(7, 5, Qt::red, Qt::blue).convertToFormat(GetParam().format, Qt::ThresholdDither);
+    TempDir dir;
+    const QString path = dir.write("halves.bmp", encoded(original, "bmp"));
+
+    BitmapPicture picture;
+    picture.loadFromFile(path);
+    ASSERT_EQ(picture.image().size(), QSize(7, 5));
+    for (QPoint p : {QPoint(0, 0), QPoint(2, 4), QPoint(4, 0), QPoint(6, 4)})
+        EXPECT_EQ(picture.image().pixelColor(p).rgb(), original.pixelColor(p).rgb())
+            << p.x() << "," << p.y();
+}
+
+INSTANTIATE_TEST_SUITE_P(BitmapPicture, BitmapDepths,
+                         ::testing::Values(BitmapCase{"rgb24", QImage::Format_RGB888},
+                                           BitmapCase{"rgb32", QImage::Format_RGB32},
+                                           BitmapCase{"indexed8", QImage::Format_Indexed8},
+                                           BitmapCase{"mono", QImage::Format_Mono}),
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST(BitmapPicture, ReadsStreamsBytesAndSequentialDevices) {
+    const QByteArray bmp = encoded(halves(6, 3, Qt::green, Qt::black), "bmp");
+
+    BitmapPicture fromBytes;
+    fromBytes.loadFromData(bmp);
+    EXPECT_EQ(fromBytes.image().pixelColor(0, 0), QColor(Qt::green));
+
+    // The bitmap starts at the stream's position, not at its beginning.
+    QByteArray prefixed = QByteArray(128, 'x') + bmp;
+    QBuffer buffer(&prefixed);
+    buffer.open(QIODevice::ReadOnly);
+    buffer.seek(128);
+    BitmapPicture fromStream;
+    fromStream.loadFromStream(buffer);
+    EXPECT_EQ(fromStream.image().pixelColor(5, 2), QColor(Qt::black));
+
+    FallbackBitmap subclass;
+    subclass.loadFromData(bmp);
+    EXPECT_EQ(subclass.width(), 6);
+    EXPECT_THROW(subclass.loadFromData(encoded(halves(6, 3, Qt::green, Qt::black), "png")),
+                 EInvalidGraphic);
+    EXPECT_EQ(subclass.width(), 6);
+
+    BitmapPicture copy;
+    copy.assign(fromBytes);
+    EXPECT_EQ(copy.image(), fromBytes.image());
+}
+
+TEST(IconPicture, ReadsIconWrittenByQtWithItsTransparency) {
+    QImage original = halves(32, 32, Qt::red, Qt::blue);
+    original.setPixelColor(0, 0, Qt::transparent);
+    TempDir dir;
+    const QString path = dir.write("halves.ico", encoded(original, "ico"));
+
+    IconPicture picture;
+    picture.loadFromFile(path);
+    ASSERT_EQ(picture.image().size(), QSize(32, 32));
+    EXPECT_EQ(picture.image().pixelColor(1, 1), QColor(Qt::red));
+    EXPECT_EQ(picture.image().pixelColor(31, 31), QColor(Qt::blue));
+    EXPECT_EQ(picture.image().pixelColor(0, 0).alpha(), 0);
+}
+
+TEST(IconPicture, ShowsTheLargestImageOfTheIcon) {
+    const QList<QImage> images{halves(16, 16, Qt::red, Qt::red), halves(48, 48, Qt::blue, Qt::blue),
+                               halves(32, 32, Qt::green, Qt::green)};
+    IconPicture picture;
+    picture.loadFromData(iconFile(images));
+    EXPECT_EQ(picture.image().size(), QSize(48, 48));
+    EXPECT_EQ(picture.image().pixelColor(24, 24), QColor(Qt::blue));
+}
+
+TEST(IconPicture, ReadsPngImagesInsideIcons) {
+    const QList<QImage> images{halves(16, 16, Qt::red, Qt::red),
+                               halves(256, 256, Qt::yellow, Qt::magenta)};
+    IconPicture picture;
+    picture.loadFromData(iconFile(images, true));
+    ASSERT_EQ(picture.image().size(), QSize(256, 256));
+    EXPECT_EQ(picture.image().pixelColor(0, 255), QColor(Qt::yellow));
+    EXPECT_EQ(picture.image().pixelColor(255, 0), QColor(Qt::magenta));
+}

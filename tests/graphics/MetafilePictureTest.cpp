@@ -1,0 +1,122 @@
+#include "graphics/MetafilePicture.h"
+
+#include "MetafileWriter.h"
+#include "graphics/GraphicErrors.h"
+#include "graphics/PictureFormats.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Red left half, blue right half, 1000 × 500 logical units at 1000 per inch.
+QByteArray redBlueWmf(bool placeable) {
+    WmfWriter wmf(QRect(0, 0, 1000, 500), 1000, placeable);
+    wmf.setWindow(QRect(0, 0, 1000, 500));
+    wmf.useSolidBrush(Qt::red);
+    wmf.rectangle(QRect(0, 0, 500, 500));
+    wmf.useSolidBrush(Qt::blue);
+    wmf.rectangle(QRect(500, 0, 500, 500));
+    return wmf.finish();
+}
+
+// Red left half, blue right half of `size` device pixels.
+QByteArray redBlueEmf(QSize size) {
+    EmfWriter emf(QRect(QPoint(0, 0), size));
+    emf.useSolidBrush(Qt::red);
+    emf.rectangle(QRect(0, 0, size.width() / 2, size.height()));
+    emf.useSolidBrush(Qt::blue);
+    emf.rectangle(QRect(size.width() / 2, 0, size.width() - size.width() / 2, size.height()));
+    return emf.finish();
+}
+
+// Colours of a rendering are compared with a tolerance for anti-aliasing.
+bool near(QColor actual, QColor expected) {
+    return std::abs(actual.red() - expected.red()) < 16 &&
+           std::abs(actual.green() - expected.green()) < 16 &&
+           std::abs(actual.blue() - expected.blue()) < 16;
+}
+
+void expectRedBlueHalves(const QImage& image) {
+    ASSERT_FALSE(image.isNull());
+    const int w = image.width();
+    const int h = image.height();
+    for (int y : {h / 4, h / 2, 3 * h / 4}) {
+        EXPECT_TRUE(near(image.pixelColor(w / 4, y), Qt::red))
+            << "left at y=" << y << ": " << image.pixelColor(w / 4, y).name().toStdString();
+        EXPECT_TRUE(near(image.pixelColor(3 * w / 4, y), Qt::blue))
+            << "right at y=" << y << ": " << image.pixelColor(3 * w / 4, y).name().toStdString();
+    }
+}
+
+} // namespace
+
+TEST(MetafilePicture, DrawsPlaceableWmfAtItsNaturalSize) {
+    TempDir dir;
+    const QString path = dir.write("red_blue.wmf", redBlueWmf(true));
+    const auto picture = PictureFormats().loadFromFile(path);
+    // 1000 × 500 units at 1000 units per inch on a 96-dpi screen.
+    EXPECT_EQ(picture->image().size(), QSize(96, 48));
+    expectRedBlueHalves(picture->image());
+}
+
+TEST(MetafilePicture, DrawsWmfWithoutPlaceableHeader) {
+    MetafilePicture picture;
+    picture.loadFromData(redBlueWmf(false));
+    // One pixel per logical unit, as the default mapping mode draws on a screen.
+    EXPECT_NEAR(picture.width(), 1000, 1);
+    EXPECT_NEAR(picture.height(), 500, 1);
+    expectRedBlueHalves(picture.image());
+}
+
+TEST(MetafilePicture, DrawsEmfAtItsNaturalSize) {
+    TempDir dir;
+    const QString path = dir.write("red_blue.emf", redBlueEmf(QSize(100, 50)));
+    const auto picture = PictureFormats().loadFromFile(path);
+    EXPECT_EQ(picture->image().size(), QSize(100, 50));
+    expectRedBlueHalves(picture->image());
+}
+
+TEST(MetafilePicture, TellsTheFormatsApartByContent) {
+    TempDir dir;
+    const QString emfAsWmf = dir.write("enhanced.wmf", redBlueEmf(QSize(60, 30)));
+    const QString wmfAsEmf = dir.write("windows.emf", redBlueWmf(true));
+    expectRedBlueHalves(PictureFormats().loadFromFile(emfAsWmf)->image());
+    expectRedBlueHalves(PictureFormats().loadFromFile(wmfAsEmf)->image());
+}
+
+TEST(MetafilePicture, ScalesHugeDrawingsDownToTheRenderLimit) {
+    MetafilePicture emf;
+    emf.loadFromData(redBlueEmf(QSize(20000, 5000)));
+    EXPECT_EQ(emf.image().size(), QSize(4096, 1024));
+    expectRedBlueHalves(emf.image());
+
+    // 30000 × 15000 units at 1000 per inch: 2880 × 1440 pixels, within the limit.
+    WmfWriter big(QRect(0, 0, 30000, 15000), 1000);
+    big.setWindow(QRect(0, 0, 30000, 15000));
+    big.useSolidBrush(Qt::red);
+    big.rectangle(QRect(0, 0, 15000, 15000));
+    big.useSolidBrush(Qt::blue);
+    big.rectangle(QRect(15000, 0, 15000, 15000));
+    MetafilePicture wmf;
+    wmf.loadFromData(big.finish());
+    EXPECT_EQ(wmf.image().size(), QSize(2880, 1440));
+    expectRedBlueHalves(wmf.image());
+}
+
+TEST(MetafilePicture, RefusesAbsurdOrEmptyFrames) {
+    EmfWriter absurd(QRect(0, 0, 100, 100));
+    absurd.setFrame(QRect(QPoint(0, 0), QPoint(2'000'000'000, 100)));
+    EmfWriter empty(QRect(0, 0, 1, 1));
+    empty.setFrame(QRect(QPoint(5, 5), QPoint(5, 5)));
+    // Units per inch of 0 would divide by zero in any renderer.
+    QByteArray noResolution = redBlueWmf(true);
+    noResolution[14] = 0;
+    noResolution[15] = 0;
+
+    for (const QByteArray& bytes : {absurd.finish(), empty.finish(), noResolution}) {
+        MetafilePicture picture;
+        EXPECT_THROW(picture.loadFromData(bytes), EInvalidGraphic);
+        EXPECT_TRUE(picture.isEmpty());
+    }
+}
