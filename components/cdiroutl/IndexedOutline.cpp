@@ -4,7 +4,7 @@
 #include <QLoggingCategory>
 #include <QStyle>
 
-Q_LOGGING_CATEGORY(lcIndexedOutline, "sorteka.components.outline", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcIndexedOutline, "sorteka.components.cdiroutl.outline", QtWarningMsg)
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "support/TempDir.h"
 
 #include <QFileInfo>
+#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -22,6 +23,15 @@ TEST(OutlinePaths, AFolderHoldsOnlyPathsBelowItsOwnName) {
     EXPECT_EQ(volumeHolding("/media/card2", volumes), "/");
     EXPECT_EQ(volumeHolding("/home", volumes), "/home");
     EXPECT_EQ(volumeHolding("/home/x", QStringList{"/media"}), QString());
+}
+
+TEST(OutlinePaths, VolumesStartAtTheRootAndAreFolders) {
+    const QStringList volumes = realVolumeRoots();
+    ASSERT_FALSE(volumes.isEmpty());
+    EXPECT_EQ(volumes.first(), "/");
+    for (const QString& volume : volumes)
+        EXPECT_TRUE(QFileInfo(volume).isDir()) << volume.toStdString();
+    EXPECT_EQ(volumes.size(), QSet<QString>(volumes.begin(), volumes.end()).size());
 }
 
 TEST(OutlinePaths, CaseFunctionsCoverMoreThanAsciiLetters) {
