@@ -51,13 +51,17 @@ QPixmap openFolder(bool withPage) {
 } // namespace
 
 QIcon dirEntryIcon(DirEntryKind kind) {
+    // Drawn once: the list is rebuilt on every move.
+    static const QIcon open(openFolder(false));
+    static const QIcon current(openFolder(true));
+    static const QIcon closed(closedFolder());
     switch (kind) {
     case DirEntryKind::OpenFolder:
-        return QIcon(openFolder(false));
+        return open;
     case DirEntryKind::CurrentFolder:
-        return QIcon(openFolder(true));
+        return current;
     case DirEntryKind::ClosedFolder:
         break;
     }
-    return QIcon(closedFolder());
+    return closed;
 }
