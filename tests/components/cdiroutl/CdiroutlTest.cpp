@@ -28,9 +28,9 @@ protected:
     }
 };
 
-class CdiroutlTest : public ::testing::Test {
+class cdiroutlOutline : public ::testing::Test {
 protected:
-    CdiroutlTest() {
+    cdiroutlOutline() {
         tree.mkdir("Vol/Photos/Summer/Beach");
         tree.mkdir("Vol/Photos/2024");
         tree.mkdir("Vol/docs");
@@ -44,7 +44,7 @@ protected:
         QObject::connect(&outline, &TIndexedOutline::OnExpand,
                          [this](int index) { events << "expand " + outline.itemText(index); });
     }
-    ~CdiroutlTest() override { QDir::setCurrent(savedCurrentDirectory); }
+    ~cdiroutlOutline() override { QDir::setCurrent(savedCurrentDirectory); }
 
     // Starts the outline in `folder` (relative to the tree), as the window's creation does.
     void startIn(const QString& folder) {
@@ -78,7 +78,7 @@ protected:
     QStringList events;
 };
 
-TEST_F(CdiroutlTest, BuildingReadsOnlyTheLevelsOnTheWayToTheCurrentDirectory) {
+TEST_F(cdiroutlOutline, BuildingReadsOnlyTheLevelsOnTheWayToTheCurrentDirectory) {
     ASSERT_TRUE(QDir::setCurrent(real("Vol/Photos/Summer")));
     outline.CreateWnd();
 
@@ -93,7 +93,7 @@ TEST_F(CdiroutlTest, BuildingReadsOnlyTheLevelsOnTheWayToTheCurrentDirectory) {
     EXPECT_FALSE(outline.isItemExpanded(outline.selectedItem()));
 }
 
-TEST_F(CdiroutlTest, EachLevelIsReadOnceWhenFirstExpanded) {
+TEST_F(cdiroutlOutline, EachLevelIsReadOnceWhenFirstExpanded) {
     startIn("Vol");
     const int photos = itemAt("photos");
     outline.setItemExpanded(photos, true);
@@ -109,7 +109,7 @@ TEST_F(CdiroutlTest, EachLevelIsReadOnceWhenFirstExpanded) {
     EXPECT_EQ(outline.readPaths, (QStringList{vol, real("Vol/Photos")}));
 }
 
-TEST_F(CdiroutlTest, FoldersAreInCaseInsensitiveOrderWhateverTheDiskSays) {
+TEST_F(cdiroutlOutline, FoldersAreInCaseInsensitiveOrderWhateverTheDiskSays) {
     for (const char* name : {"delta", "Charlie", "bravo", "ALPHA", "echo"})
         tree.mkdir(QString("Vol/Sort/") + name);
     outline.SetTextCase(TCDirectoryOutline::tcAsIs);
@@ -120,7 +120,7 @@ TEST_F(CdiroutlTest, FoldersAreInCaseInsensitiveOrderWhateverTheDiskSays) {
     EXPECT_EQ(childTexts(sort), (QStringList{"ALPHA", "bravo", "Charlie", "delta", "echo"}));
 }
 
-TEST_F(CdiroutlTest, AClickRaisesOnClickThenOnChangeAndMovesTheProcess) {
+TEST_F(cdiroutlOutline, AClickRaisesOnClickThenOnChangeAndMovesTheProcess) {
     startIn("Vol/Photos");
     outline.resize(300, 400);
     outline.show();
@@ -147,7 +147,7 @@ TEST_F(CdiroutlTest, AClickRaisesOnClickThenOnChangeAndMovesTheProcess) {
     EXPECT_EQ(events, (QStringList{"click", "click", "change"}));
 }
 
-TEST_F(CdiroutlTest, SettingTheDirectoryNormalisesItAndIgnoresWhatChangesNothing) {
+TEST_F(cdiroutlOutline, SettingTheDirectoryNormalisesItAndIgnoresWhatChangesNothing) {
     startIn("Vol");
     outline.SetDirectory(real("Vol/Photos/Summer/"));
     EXPECT_EQ(outline.Directory(), shown("Vol/Photos/Summer"));
@@ -169,7 +169,7 @@ TEST_F(CdiroutlTest, SettingTheDirectoryNormalisesItAndIgnoresWhatChangesNothing
     EXPECT_EQ(outline.selectedItem(), TCDirectoryOutline::RootIndex);
 }
 
-TEST_F(CdiroutlTest, AComponentWithNoItemRaisesTheInvalidIndexErrorAfterTheValueChanged) {
+TEST_F(cdiroutlOutline, AComponentWithNoItemRaisesTheInvalidIndexErrorAfterTheValueChanged) {
     startIn("Vol/docs");
     EXPECT_THROW(outline.SetDirectory(real("Vol/.hidden/inside")), EOutlineIndexError);
     EXPECT_EQ(outline.Directory(), shown("Vol/.hidden/inside"));
@@ -189,7 +189,7 @@ TEST_F(CdiroutlTest, AComponentWithNoItemRaisesTheInvalidIndexErrorAfterTheValue
     EXPECT_THROW(outline.WalkTree(real("Elsewhere")), EOutlineIndexError);
 }
 
-TEST_F(CdiroutlTest, ItemsAreNumberedDepthFirstIncludingCollapsedOnes) {
+TEST_F(cdiroutlOutline, ItemsAreNumberedDepthFirstIncludingCollapsedOnes) {
     startIn("Vol/Photos/Summer");
     // 1 volume, 2 docs, 3 music, 4 photos, 5 2024, 6 summer.
     EXPECT_EQ(outline.itemCount(), 6);
@@ -214,7 +214,7 @@ TEST_F(CdiroutlTest, ItemsAreNumberedDepthFirstIncludingCollapsedOnes) {
     EXPECT_EQ(outline.parentIndex(8), 1);
 }
 
-TEST_F(CdiroutlTest, TextCaseRoundTripsKeepNavigatingTheRealFolders) {
+TEST_F(cdiroutlOutline, TextCaseRoundTripsKeepNavigatingTheRealFolders) {
     startIn("Vol/Photos/Summer");
 
     outline.SetTextCase(TCDirectoryOutline::tcUpperCase);
@@ -244,7 +244,7 @@ TEST_F(CdiroutlTest, TextCaseRoundTripsKeepNavigatingTheRealFolders) {
     EXPECT_EQ(outline.property("TextCase").toInt(), int(TCDirectoryOutline::tcLowerCase));
 }
 
-TEST_F(CdiroutlTest, ChangingTheVolumeRemembersEachVolumesDirectory) {
+TEST_F(cdiroutlOutline, ChangingTheVolumeRemembersEachVolumesDirectory) {
     startIn("Vol/docs");
     outline.SetDrive(other.toUpper());
     EXPECT_EQ(outline.Drive(), other);
@@ -270,7 +270,7 @@ TEST_F(CdiroutlTest, ChangingTheVolumeRemembersEachVolumesDirectory) {
     EXPECT_EQ(outline.DriveToInt(root), -1);
 }
 
-TEST_F(CdiroutlTest, ABuiltSubtreeHoldsEveryFolderOnceAndStopsAtLinksBack) {
+TEST_F(cdiroutlOutline, ABuiltSubtreeHoldsEveryFolderOnceAndStopsAtLinksBack) {
     ASSERT_TRUE(QFile::link(vol, real("Vol/Photos/back-to-top")));
     startIn("Vol");
     outline.BuildSubTree(TCDirectoryOutline::RootIndex);
@@ -285,7 +285,7 @@ TEST_F(CdiroutlTest, ABuiltSubtreeHoldsEveryFolderOnceAndStopsAtLinksBack) {
     EXPECT_EQ(outline.itemCount(), 8);
 }
 
-TEST_F(CdiroutlTest, TheFirstShowingBuildsFromTheCurrentDirectoryOnlyOnAVolume) {
+TEST_F(cdiroutlOutline, TheFirstShowingBuildsFromTheCurrentDirectoryOnlyOnAVolume) {
     ASSERT_TRUE(QDir::setCurrent(root));
     outline.Loaded();
     outline.show();
@@ -301,7 +301,7 @@ TEST_F(CdiroutlTest, TheFirstShowingBuildsFromTheCurrentDirectoryOnlyOnAVolume) 
     EXPECT_EQ(second.itemText(second.selectedItem()), "music");
 }
 
-TEST(CdiroutlCurDir, ReportsLongPathsInFull) {
+TEST(cdiroutlCurDir, ReportsLongPathsInFull) {
     const QString saved = QDir::currentPath();
     TempDir tree;
     const QString deep =
@@ -314,7 +314,7 @@ TEST(CdiroutlCurDir, ReportsLongPathsInFull) {
     EXPECT_EQ(reported, QFileInfo(deep).canonicalFilePath());
 }
 
-TEST(CdiroutlRegister, PutsTheOutlineOnThePalette) {
+TEST(cdiroutlRegistration, PutsTheOutlineOnThePalette) {
     Cdiroutl::Register();
     const auto& entries = palette::registeredComponents();
     const auto entry = std::find_if(entries.begin(), entries.end(), [](const auto& e) {

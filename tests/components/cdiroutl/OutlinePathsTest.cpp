@@ -10,7 +10,7 @@ namespace {
 
 using namespace cdiroutl;
 
-TEST(OutlinePaths, AFolderHoldsOnlyPathsBelowItsOwnName) {
+TEST(cdiroutlPaths, AFolderHoldsOnlyPathsBelowItsOwnName) {
     EXPECT_TRUE(isSameOrBelow("/media/card", "/media/card", Qt::CaseSensitive));
     EXPECT_TRUE(isSameOrBelow("/media/card/dcim", "/media/card", Qt::CaseSensitive));
     EXPECT_FALSE(isSameOrBelow("/media/card2", "/media/card", Qt::CaseSensitive));
@@ -25,7 +25,7 @@ TEST(OutlinePaths, AFolderHoldsOnlyPathsBelowItsOwnName) {
     EXPECT_EQ(volumeHolding("/home/x", QStringList{"/media"}), QString());
 }
 
-TEST(OutlinePaths, VolumesStartAtTheRootAndAreFolders) {
+TEST(cdiroutlPaths, VolumesStartAtTheRootAndAreFolders) {
     const QStringList volumes = realVolumeRoots();
     ASSERT_FALSE(volumes.isEmpty());
     EXPECT_EQ(volumes.first(), "/");
@@ -34,7 +34,7 @@ TEST(OutlinePaths, VolumesStartAtTheRootAndAreFolders) {
     EXPECT_EQ(volumes.size(), QSet<QString>(volumes.begin(), volumes.end()).size());
 }
 
-TEST(OutlinePaths, CaseFunctionsCoverMoreThanAsciiLetters) {
+TEST(cdiroutlPaths, CaseFunctionsCoverMoreThanAsciiLetters) {
     EXPECT_EQ(fileNameLowerCase("Photos ÄÖ 写真 X1"), "photos äö 写真 x1");
     EXPECT_EQ(fileNameUpperCase("photos äö 写真 x1"), "PHOTOS ÄÖ 写真 X1");
     EXPECT_TRUE(sameNameIgnoringCase("straße", "STRASSE"));
@@ -42,7 +42,7 @@ TEST(OutlinePaths, CaseFunctionsCoverMoreThanAsciiLetters) {
     EXPECT_FALSE(sameNameIgnoringCase("apfel", "äpfel"));
 }
 
-TEST(OutlinePaths, ANameInAnyCaseLeadsToTheRealEntries) {
+TEST(cdiroutlPaths, ANameInAnyCaseLeadsToTheRealEntries) {
     TempDir tree;
     const QString root = QFileInfo(tree.path()).canonicalFilePath();
     tree.mkdir("Card/DCIM/Holiday");

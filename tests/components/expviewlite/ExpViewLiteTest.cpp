@@ -52,9 +52,9 @@ bool hasExpandButton(const QTreeWidgetItem* node) {
     return node->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator;
 }
 
-class ExpViewLiteTest : public ::testing::Test {
+class expviewliteTree : public ::testing::Test {
 protected:
-    ExpViewLiteTest() {
+    expviewliteTree() {
         tree.mkdir("volA/Alpha/x");
         tree.mkdir("volA/Alpha/y");
         tree.mkdir("volA/beta");
@@ -70,7 +70,7 @@ protected:
     CountingView view;
 };
 
-TEST_F(ExpViewLiteTest, LoadingMakesOneRootPerVolumeAndLooksOnlyForAFirstSubfolder) {
+TEST_F(expviewliteTree, LoadingMakesOneRootPerVolumeAndLooksOnlyForAFirstSubfolder) {
     view.Loaded();
 
     ASSERT_EQ(view.topLevelItemCount(), 3);
@@ -89,7 +89,7 @@ TEST_F(ExpViewLiteTest, LoadingMakesOneRootPerVolumeAndLooksOnlyForAFirstSubfold
     EXPECT_EQ(view.editTriggers(), QAbstractItemView::NoEditTriggers);
 }
 
-TEST_F(ExpViewLiteTest, ExpandingReadsTheFolderOnceSortedWithoutDotNames) {
+TEST_F(expviewliteTree, ExpandingReadsTheFolderOnceSortedWithoutDotNames) {
     view.Loaded();
     QTreeWidgetItem* a = view.topLevelItem(0);
     view.readPaths.clear();
@@ -115,7 +115,7 @@ TEST_F(ExpViewLiteTest, ExpandingReadsTheFolderOnceSortedWithoutDotNames) {
     EXPECT_EQ(a->childCount(), 3);
 }
 
-TEST_F(ExpViewLiteTest, ChildrenAreInAlphabeticalOrderWhateverTheirCase) {
+TEST_F(expviewliteTree, ChildrenAreInAlphabeticalOrderWhateverTheirCase) {
     for (const char* name : {"delta", "Charlie", "bravo", "Alpha", "x", "X", "_under", "10"})
         tree.mkdir(QString("volC/") + name);
     view.roots = {tree.file("volC")};
@@ -128,7 +128,7 @@ TEST_F(ExpViewLiteTest, ChildrenAreInAlphabeticalOrderWhateverTheirCase) {
               (QStringList{"10", "_under", "Alpha", "bravo", "Charlie", "delta", "X", "x"}));
 }
 
-TEST_F(ExpViewLiteTest, ARefusingExpandingHandlerDoesNotStopTheFolderOpening) {
+TEST_F(expviewliteTree, ARefusingExpandingHandlerDoesNotStopTheFolderOpening) {
     view.Loaded();
     QTreeWidgetItem* a = view.topLevelItem(0);
     QStringList events;
@@ -149,7 +149,7 @@ TEST_F(ExpViewLiteTest, ARefusingExpandingHandlerDoesNotStopTheFolderOpening) {
     EXPECT_EQ(events, (QStringList{"expanding 0 children, 3 reads", "expanded 3 children"}));
 }
 
-TEST_F(ExpViewLiteTest, AFolderThatLostItsSubfoldersKeepsItsButtonAndIsReadAgain) {
+TEST_F(expviewliteTree, AFolderThatLostItsSubfoldersKeepsItsButtonAndIsReadAgain) {
     view.Loaded();
     QTreeWidgetItem* a = view.topLevelItem(0);
     a->setExpanded(true);
@@ -166,7 +166,7 @@ TEST_F(ExpViewLiteTest, AFolderThatLostItsSubfoldersKeepsItsButtonAndIsReadAgain
     EXPECT_EQ(view.readPaths, QStringList(2, tree.file("volA/Alpha/")));
 }
 
-TEST_F(ExpViewLiteTest, FolderNameIsTheSelectedNodesPathEndingInASlash) {
+TEST_F(expviewliteTree, FolderNameIsTheSelectedNodesPathEndingInASlash) {
     view.Loaded();
     EXPECT_EQ(view.GetFolderName(), QString());
     QTreeWidgetItem* a = view.topLevelItem(0);
@@ -187,7 +187,7 @@ TEST_F(ExpViewLiteTest, FolderNameIsTheSelectedNodesPathEndingInASlash) {
     EXPECT_EQ(TExpViewLite::NodePath(usr), "/usr/");
 }
 
-TEST_F(ExpViewLiteTest, TheFirstShowingLoadsTheVolumesAndKeysOpenFolders) {
+TEST_F(expviewliteTree, TheFirstShowingLoadsTheVolumesAndKeysOpenFolders) {
     tree.mkdir("volA/lnk-target/deep");
     ASSERT_TRUE(QFile::link(tree.file("volA/lnk-target"), tree.file("volA/link")));
     view.show();
@@ -207,7 +207,7 @@ TEST_F(ExpViewLiteTest, TheFirstShowingLoadsTheVolumesAndKeysOpenFolders) {
     EXPECT_TRUE(hasExpandButton(childNamed(a, "link")));
 }
 
-TEST(ExpViewLiteRegister, PutsTheViewOnThePalette) {
+TEST(expviewliteRegistration, PutsTheViewOnThePalette) {
     ExpViewLite::Register();
     const auto& entries = palette::registeredComponents();
     const auto entry = std::find_if(entries.begin(), entries.end(),
