@@ -1,14 +1,12 @@
 #include "components/palette/Palette.h"
 
-#include <gtest/gtest.h>
-
 #include <QMetaProperty>
 #include <QPluginLoader>
 #include <QSet>
 #include <QWidget>
 #include <QXmlStreamReader>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
-
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace {
@@ -16,8 +14,7 @@ namespace {
 // The plug-in as Qt Designer loads it: from the built module file.
 class designerPlugin : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         loader_.setFileName(QStringLiteral(SORTEKA_DESIGNER_PLUGIN));
         ASSERT_TRUE(loader_.load()) << loader_.errorString().toStdString();
         collection_ = qobject_cast<QDesignerCustomWidgetCollectionInterface*>(loader_.instance());
@@ -29,8 +26,7 @@ protected:
 };
 
 // The class attribute of the widget element of a component's default XML.
-QString widgetClassIn(const QString& domXml)
-{
+QString widgetClassIn(const QString& domXml) {
     QXmlStreamReader xml(domXml);
     while (xml.readNextStartElement()) {
         if (xml.name() == QLatin1String("widget"))
@@ -43,8 +39,7 @@ QString widgetClassIn(const QString& domXml)
 
 } // namespace
 
-TEST_F(designerPlugin, ListsEveryComponentOfThisBuildInThePaletteGroup)
-{
+TEST_F(designerPlugin, ListsEveryComponentOfThisBuildInThePaletteGroup) {
     QSet<QString> names;
     for (const QDesignerCustomWidgetInterface* widget : collection_->customWidgets()) {
         names.insert(widget->name());
@@ -60,8 +55,7 @@ TEST_F(designerPlugin, ListsEveryComponentOfThisBuildInThePaletteGroup)
     EXPECT_EQ(names, QSet<QString>(expected.begin(), expected.end()));
 }
 
-TEST_F(designerPlugin, CreatesEachComponentWithReadableProperties)
-{
+TEST_F(designerPlugin, CreatesEachComponentWithReadableProperties) {
     for (QDesignerCustomWidgetInterface* widget : collection_->customWidgets()) {
         const std::string name = widget->name().toStdString();
         widget->initialize(nullptr);

@@ -59,27 +59,6 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_tuple(TPerformanceGraph::pgBar, 7, 2),
                       std::make_tuple(TPerformanceGraph::pgLine, 11, 4)));
 
-TEST(perfgrapHistory, WalkVisitsEverySlotFromTheOldestBand) {
-    TPerformanceGraph graph;
-    graph.resize(12, 100);
-    graph.ReallocHistory();
-    const int capacity = graph.HistoryCapacity();
-    ASSERT_EQ(capacity, 12 / 3 + 2);
-
-    const int lastStep = capacity + 2;
-    for (int i = 1; i <= lastStep; ++i)
-        step(graph, {{red, i}});
-    EXPECT_EQ(graph.FirstY(), (graph.CurrentY() + 1) % capacity);
-    EXPECT_EQ(graph.LastY(0), capacity - 1);
-
-    // Oldest first: the last capacity − 1 steps, then the empty band being filled.
-    std::vector<int> expected;
-    for (int i = lastStep - (capacity - 1) + 1; i <= lastStep; ++i)
-        expected.push_back(i);
-    expected.push_back(0);
-    EXPECT_EQ(firstValuesOldestFirst(graph), expected);
-}
-
 TEST(perfgrapHistory, ShrinkingKeepsTheNewestBandsAndShowsThemInOrder) {
     TPerformanceGraph graph;
     graph.SetGridlines(false);
@@ -129,16 +108,4 @@ TEST(perfgrapHistory, GrowingContinuesRightBesideTheLastBand) {
     EXPECT_EQ(countInColumn(scrolled, 22, red), barPixels(36));
     graph.Replay();
     EXPECT_TRUE(scrolled == shot(graph));
-}
-
-TEST(perfgrapHistory, NewStepSizeRebuildsTheRingForTheNewBandCount) {
-    TPerformanceGraph graph;
-    feed(graph, 50);
-    const std::vector<int> before = firstValuesOldestFirst(graph);
-
-    graph.SetStepSize(5);
-    const int capacity = graph.HistoryCapacity();
-    ASSERT_EQ(capacity, 100 / 5 + 2);
-    EXPECT_EQ(firstValuesOldestFirst(graph),
-              std::vector<int>(before.end() - capacity, before.end()));
 }

