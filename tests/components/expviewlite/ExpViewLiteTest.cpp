@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMetaProperty>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -217,7 +218,14 @@ TEST(expviewliteRegistration, PutsTheViewOnThePalette) {
     EXPECT_FALSE(entry->icon.isNull());
     EXPECT_TRUE(entry->domXml.contains("class=\"TExpViewLite\""));
     QWidget parent;
-    EXPECT_NE(qobject_cast<TExpViewLite*>(entry->create(&parent)), nullptr);
+    auto* created = qobject_cast<TExpViewLite*>(entry->create(&parent));
+    ASSERT_NE(created, nullptr);
+    // FolderName is offered read-only; the view governs indentation and sorting itself.
+    const QMetaObject* meta = created->metaObject();
+    const QMetaProperty folderName = meta->property(meta->indexOfProperty("FolderName"));
+    EXPECT_TRUE(folderName.isReadable() && !folderName.isWritable() && !folderName.isStored());
+    EXPECT_FALSE(meta->property(meta->indexOfProperty("indentation")).isDesignable());
+    EXPECT_FALSE(meta->property(meta->indexOfProperty("sortingEnabled")).isDesignable());
 }
 
 } // namespace
