@@ -261,6 +261,15 @@ void TCCalendar::resizeEvent(QResizeEvent* event) {
     WMSize(viewport()->size());
 }
 
+void TCCalendar::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    // The day names follow the widget's locale.
+    if (event->type() == QEvent::LocaleChange) {
+        model_->refresh();
+        viewport()->update();
+    }
+}
+
 void TCCalendar::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (event->button() != Qt::LeftButton || !index.isValid() ||

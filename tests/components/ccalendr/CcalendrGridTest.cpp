@@ -58,6 +58,7 @@ TEST(ccalendrGrid, DayNamesComeFromTheLocale) {
     calendar->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     EXPECT_EQ(calendar->GetCellText(0, 0), QStringLiteral("月"));
     EXPECT_EQ(calendar->GetCellText(5, 0), QStringLiteral("土"));
+    EXPECT_EQ(calendar->model()->index(0, 6).data().toString(), QStringLiteral("日"));
     calendar->SetStartOfWeek(7);
     EXPECT_EQ(calendar->GetCellText(0, 0), QStringLiteral("日"));
 }
@@ -116,6 +117,11 @@ TEST(ccalendrGrid, ClickingADayTakesItThenRaisesOnClick) {
     EXPECT_EQ(calendar->CalendarDate(), QDate(1998, 11, 19));
     EXPECT_FALSE(calendar->UseCurrentDate());
     EXPECT_EQ(log.entries, (QStringList{"current 3,4", "change 1998-11-19", "click 1998-11-19"}));
+
+    // Clicking the current day again is still a click, but no change.
+    log.entries.clear();
+    QTest::mouseClick(calendar->viewport(), Qt::LeftButton, {}, cellCentre(*calendar, 3, 4));
+    EXPECT_EQ(log.entries, (QStringList{"click 1998-11-19"}));
 }
 
 TEST(ccalendrGrid, ClicksThatChangeNothing) {
