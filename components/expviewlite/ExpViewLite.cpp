@@ -154,13 +154,13 @@ QIcon paletteIcon() {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
-    painter.drawLine(QPointF(5.5, 9), QPointF(5.5, 19.5));
-    painter.drawLine(QPointF(5.5, 13.5), QPointF(11, 13.5));
-    painter.drawLine(QPointF(5.5, 19.5), QPointF(11, 19.5));
+    painter.drawLine(QPointF(5.5, 9), QPointF(5.5, 20));
+    painter.drawLine(QPointF(5.5, 13), QPointF(11, 13));
+    painter.drawLine(QPointF(5.5, 20), QPointF(11, 20));
     const QColor yellow(0xf0, 0xc4, 0x4c);
     drawFolder(painter, QRectF(1.5, 2.5, 11, 7), yellow);
-    drawFolder(painter, QRectF(11.5, 10.5, 10, 6), yellow);
-    drawFolder(painter, QRectF(11.5, 16.5, 10, 6), yellow);
+    drawFolder(painter, QRectF(11.5, 10.5, 10, 5), yellow);
+    drawFolder(painter, QRectF(11.5, 17.5, 10, 5), yellow);
     return QIcon(pixmap);
 }
 
