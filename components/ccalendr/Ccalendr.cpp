@@ -319,6 +319,13 @@ void TCCalendar::updateGeometries() {
     verticalScrollBar()->setRange(0, 0);
 }
 
+QItemSelectionModel::SelectionFlags TCCalendar::selectionCommand(const QModelIndex& index,
+                                                                 const QEvent* /*event*/) const {
+    // The current day is always the one selected cell; Ctrl+click must not
+    // deselect it.
+    return index.isValid() ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate;
+}
+
 void TCCalendar::keyboardSearch(const QString& /*search*/) {
     // Typing does not jump to a day.
 }

@@ -138,6 +138,8 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void updateGeometries() override;
+    [[nodiscard]] QItemSelectionModel::SelectionFlags
+    selectionCommand(const QModelIndex& index, const QEvent* event) const override;
 
 public:
     void keyboardSearch(const QString& search) override;

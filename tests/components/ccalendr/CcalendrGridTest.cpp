@@ -122,6 +122,10 @@ TEST(ccalendrGrid, ClickingADayTakesItThenRaisesOnClick) {
     log.entries.clear();
     QTest::mouseClick(calendar->viewport(), Qt::LeftButton, {}, cellCentre(*calendar, 3, 4));
     EXPECT_EQ(log.entries, (QStringList{"click 1998-11-19"}));
+
+    QTest::mouseClick(calendar->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      cellCentre(*calendar, 3, 4));
+    EXPECT_TRUE(calendar->selectionModel()->isSelected(calendar->currentIndex()));
 }
 
 TEST(ccalendrGrid, ClicksThatChangeNothing) {
