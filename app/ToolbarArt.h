@@ -4,6 +4,8 @@
 // scale: 0 an open folder, 1–9 the digits of the destination buttons, 10 the
 // program's own icon.
 
+#include "dialogs/IconArt.h"
+
 #include <QIcon>
 #include <QList>
 
@@ -12,5 +14,4 @@ inline constexpr int ToolbarImageSize = 16;
 
 [[nodiscard]] QIcon openFolderIcon();
 [[nodiscard]] QIcon digitIcon(int digit);
-[[nodiscard]] QIcon programIcon();
 [[nodiscard]] QList<QIcon> toolbarImageList();

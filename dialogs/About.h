@@ -13,6 +13,7 @@ class TfrmAboutBox : public QDialog {
 public:
     explicit TfrmAboutBox(QWidget* parent = nullptr);
 
+    QLabel* ProgramIcon = nullptr;
     QLabel* ProductName = nullptr;
     QLabel* Version = nullptr;
     QLabel* Copyright = nullptr;
