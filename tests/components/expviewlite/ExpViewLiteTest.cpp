@@ -3,7 +3,6 @@
 #include "components/palette/Palette.h"
 #include "support/TempDir.h"
 
-#include <QDir>
 #include <QFile>
 #include <QMetaProperty>
 #include <QTest>
@@ -148,23 +147,6 @@ TEST_F(expviewliteTree, ARefusingExpandingHandlerDoesNotStopTheFolderOpening) {
 
     EXPECT_TRUE(a->isExpanded());
     EXPECT_EQ(events, (QStringList{"expanding 0 children, 3 reads", "expanded 3 children"}));
-}
-
-TEST_F(expviewliteTree, AFolderThatLostItsSubfoldersKeepsItsButtonAndIsReadAgain) {
-    view.Loaded();
-    QTreeWidgetItem* a = view.topLevelItem(0);
-    a->setExpanded(true);
-    QTreeWidgetItem* alpha = childNamed(a, "Alpha");
-    ASSERT_TRUE(QDir(tree.file("volA/Alpha")).removeRecursively());
-    view.readPaths.clear();
-
-    alpha->setExpanded(true);
-    EXPECT_EQ(alpha->childCount(), 0);
-    EXPECT_TRUE(hasExpandButton(alpha));
-    alpha->setExpanded(false);
-    alpha->setExpanded(true);
-
-    EXPECT_EQ(view.readPaths, QStringList(2, tree.file("volA/Alpha/")));
 }
 
 TEST_F(expviewliteTree, FolderNameIsTheSelectedNodesPathEndingInASlash) {
