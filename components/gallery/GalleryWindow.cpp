@@ -45,7 +45,7 @@ GalleryWindow::GalleryWindow(const std::vector<PageBuilder>& pages, QWidget* par
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(list_);
     layout->addWidget(stack_, 1);
-    resize(900, 520);
+    resize(1000, 540);
 }
 
 bool GalleryWindow::showPage(const QString& className) {
