@@ -4,6 +4,8 @@
 #include "app/KeyPreview.h"
 #include "app/ToolbarArt.h"
 #include "dialogs/About.h"
+#include "dialogs/ApplicationTitle.h"
+#include "dialogs/Dirbrowse.h"
 #include "dialogs/FormFont.h"
 #include "dialogs/Option.h"
 #include "dialogs/Prompter.h"
@@ -21,24 +23,19 @@
 #include <QLayout>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTreeWidget>
 #include <QUrl>
 
-namespace {
-
-const QString ApplicationTitle = QStringLiteral("Sorteka for Windows");
-
-} // namespace
-
 TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
-    : QMainWindow(parent), prompter_(prompter), browser_(*this, ApplicationTitle),
+    : QMainWindow(parent), prompter_(prompter), browser_(*this, applicationTitle()),
       sortAction_(prompter, [this] { return readOverwritePolicy(); })
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(ApplicationTitle);
+    setWindowTitle(applicationTitle());
     setWindowIcon(programIcon());
     // Fixed border: system menu, minimize and close, no maximize.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -201,7 +198,7 @@ void TfrmMain::FormClose()
                           browser_.CurrentDir);
     } catch (const ERegistryException& error) {
         // Closing still ends the program; say what could not be kept.
-        prompter_.error(ApplicationTitle, error.message());
+        prompter_.error(applicationTitle(), error.message());
     }
     browser_.CloseSearch();
 }
@@ -251,7 +248,13 @@ void TfrmMain::tbNumClick(int tag)
 
 void TfrmMain::mnuFileDirOpenClick()
 {
-    // Opening a folder is wired in with browsing.
+    TfrmDirBrowse chooser(prompter_, this);
+    frmDirBrowse = &chooser;
+    const auto forget = qScopeGuard([] { frmDirBrowse = nullptr; });
+    chooser.BrowseDir = browser_.CurrentDir;
+    chooser.ShowMkDir = false;
+    if (chooser.exec() == 1)
+        OpenDirectory(chooser.BrowseDir);
 }
 
 void TfrmMain::mnuExitClick()

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/Main.h"
 #include "dialogs/About.h"
+#include "dialogs/ApplicationTitle.h"
 #include "dialogs/FormFont.h"
 #include "dialogs/MessageBoxPrompter.h"
 #include "dialogs/Option.h"
@@ -16,7 +17,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("sorteka"));
     MessageBoxPrompter prompter;
     application.setPrompter(&prompter);
-    application.Title = QStringLiteral("Sorteka for Windows");
+    application.Title = applicationTitle();
     application.HelpFile = platform::installedManualFile();
     installFormFontSubstitution();
     try {

@@ -1,5 +1,7 @@
 #include "dialogs/Dirbrowse.h"
 
+#include "dialogs/ApplicationTitle.h"
+
 #include "dialogs/DirbrowseIcons.h"
 #include "dialogs/DirbrowseList.h"
 #include "dialogs/DirbrowseVolumes.h"
@@ -235,7 +237,7 @@ bool TfrmDirBrowse::changeDirectory(const QString& path) {
 }
 
 void TfrmDirBrowse::reportCannotEnter(const QString& path, int error) {
-    prompter_.error(QGuiApplication::applicationDisplayName(),
+    prompter_.error(applicationTitle(),
                     QStringLiteral("ディレクトリに移動できません: %1\n%2")
                         .arg(path, platform::FileResult::failure(error).errorText));
 }

@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "dialogs/Dirbrowse.h"
 #include "graphics/PicturePreview.h"
 #include "platform/DirectoryEnumeration.h"
 #include "support/ScriptedPrompter.h"
@@ -10,7 +11,9 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -195,4 +198,32 @@ TEST_F(Browsing, DigitKeysSortAndShowTheNextPicture)
     EXPECT_EQ(browser().CurrentFile, "");
     window.tbNum[2]->trigger();
     EXPECT_EQ(window.messageLog().lines().size(), 2);
+}
+
+TEST_F(Browsing, TheOpenCommandOpensTheChosenFolder)
+{
+    writeBmp("chosen/p.bmp", Qt::red);
+    const QString saved = QDir::currentPath();
+    const auto answerWith = [](bool ok) {
+        QTimer::singleShot(0, [ok] {
+            auto* chooser = qobject_cast<TfrmDirBrowse*>(QApplication::activeModalWidget());
+            ASSERT_NE(chooser, nullptr);
+            EXPECT_EQ(frmDirBrowse, chooser);
+            EXPECT_FALSE(chooser->cmdMkDir->isVisible());
+            ok ? chooser->cmdOKClick() : chooser->cmdCancelClick();
+        });
+    };
+
+    browser().CurrentDir = tmp.file("chosen") + "/";
+    answerWith(false);
+    window.mnuFileDirOpenClick();
+    EXPECT_EQ(browser().CurrentFile, "");
+    EXPECT_EQ(window.windowTitle(), "Sorteka for Windows");
+    EXPECT_EQ(frmDirBrowse, nullptr);
+
+    answerWith(true);
+    window.tbDirOpen->trigger();
+    QDir::setCurrent(saved);
+    EXPECT_EQ(window.windowTitle(), "Sorteka for Windows - " + tmp.file("chosen"));
+    EXPECT_EQ(browser().CurrentFile, "p.bmp");
 }
