@@ -121,6 +121,8 @@ MetafileKind detectMetafile(QByteArrayView bytes) {
 WmfLayout checkWmf(QByteArrayView bytes) {
     WmfLayout layout;
     qint64 at = 0;
+    QRect frame;
+    qint64 unitsPerInch = 0;
     if (readU32(bytes, 0) == PlaceableKey) {
         if (bytes.size() < PlaceableBytes + WmfHeaderBytes)
             truncated();
@@ -129,7 +131,7 @@ WmfLayout checkWmf(QByteArrayView bytes) {
         const qint64 top = *readI16(bytes, 8);
         const qint64 right = *readI16(bytes, 10);
         const qint64 bottom = *readI16(bytes, 12);
-        const qint64 unitsPerInch = *readU16(bytes, 14);
+        unitsPerInch = *readU16(bytes, 14);
         if (unitsPerInch == 0)
             corrupt(QStringLiteral("解像度が 0 です"));
         const qint64 w = right > left ? right - left : left - right;
@@ -138,6 +140,8 @@ WmfLayout checkWmf(QByteArrayView bytes) {
             corrupt(QStringLiteral("画像の大きさが 0 です"));
         layout.naturalSize = QSizeF(double(w) * ScreenDpi / double(unitsPerInch),
                                     double(h) * ScreenDpi / double(unitsPerInch));
+        frame = QRect(QPoint(int(std::min(left, right)), int(std::min(top, bottom))),
+                      QSize(int(w), int(h)));
         at = PlaceableBytes;
     }
     if (bytes.size() < at + WmfHeaderBytes)
@@ -146,6 +150,8 @@ WmfLayout checkWmf(QByteArrayView bytes) {
         corrupt(QStringLiteral("ヘッダーが不正です"));
     at += WmfHeaderBytes;
 
+    QPoint windowOrigin;
+    bool originSeen = false;
     for (;;) {
         const auto words = readU32(bytes, at);
         const auto function = readU16(bytes, at + 4);
@@ -158,10 +164,22 @@ WmfLayout checkWmf(QByteArrayView bytes) {
             truncated();
         ++layout.recordCount;
         if (*function == 0x0000)
-            return layout;
+            break;
+        if (*function == 0x020B && !originSeen && recordBytes >= 10) { // SetWindowOrg: y, x
+            windowOrigin = QPoint(*readI16(bytes, at + 8), *readI16(bytes, at + 6));
+            originSeen = true;
+        }
         checkWmfBitmapRecord(bytes.sliced(at, recordBytes), *function);
         at += recordBytes;
     }
+    if (layout.placeable) {
+        // libwmf measures in points from the window origin.
+        const double points = 72.0 / double(unitsPerInch);
+        layout.framePoints = QRectF((frame.left() - windowOrigin.x()) * points,
+                                    (frame.top() - windowOrigin.y()) * points,
+                                    frame.width() * points, frame.height() * points);
+    }
+    return layout;
 }
 
 EmfLayout checkEmf(QByteArrayView bytes) {

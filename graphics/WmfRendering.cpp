@@ -87,6 +87,14 @@ QImage renderWmf(const QByteArray& bytes, const WmfLayout& layout) {
     if (size.isEmpty())
         throw EInvalidGraphic(QStringLiteral("メタファイルの大きさが不正です"));
 
+    // A placeable file shows its frame, clipping what lies outside, as it
+    // does where it comes from; other files show all they draw.
+    if (!layout.framePoints.isEmpty()) {
+        bbox.TL.x = float(layout.framePoints.left());
+        bbox.TL.y = float(layout.framePoints.top());
+        bbox.BR.x = float(layout.framePoints.right());
+        bbox.BR.y = float(layout.framePoints.bottom());
+    }
     device->bbox = bbox;
     device->width = unsigned(size.width());
     device->height = unsigned(size.height());

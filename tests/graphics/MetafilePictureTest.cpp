@@ -60,6 +60,24 @@ TEST(MetafilePicture, DrawsPlaceableWmfAtItsNaturalSize) {
     expectRedBlueHalves(picture->image());
 }
 
+TEST(MetafilePicture, ShowsThePlaceableFrameOnly) {
+    // The frame starts at (100, 200); a green square drawn outside it stays unseen.
+    WmfWriter wmf(QRect(100, 200, 1000, 500), 1000);
+    wmf.setWindow(QRect(100, 200, 1000, 500));
+    wmf.useSolidBrush(Qt::green);
+    wmf.rectangle(QRect(-500, -500, 500, 500));
+    wmf.useSolidBrush(Qt::red);
+    wmf.rectangle(QRect(100, 200, 500, 500));
+    wmf.useSolidBrush(Qt::blue);
+    wmf.rectangle(QRect(600, 200, 500, 500));
+    MetafilePicture picture;
+    picture.loadFromData(wmf.finish());
+    ASSERT_EQ(picture.image().size(), QSize(96, 48));
+    expectRedBlueHalves(picture.image());
+    EXPECT_TRUE(near(picture.image().pixelColor(0, 0), Qt::red));
+    EXPECT_TRUE(near(picture.image().pixelColor(95, 47), Qt::blue));
+}
+
 TEST(MetafilePicture, DrawsWmfWithoutPlaceableHeader) {
     MetafilePicture picture;
     picture.loadFromData(redBlueWmf(false));
@@ -120,3 +138,39 @@ TEST(MetafilePicture, RefusesAbsurdOrEmptyFrames) {
         EXPECT_TRUE(picture.isEmpty());
     }
 }
+
+// Metafiles as an office suite writes them (WMF with escapes, EMF with EMF+
+// comments): a red and a blue half, a yellow disc with a black rim in the
+// middle, green text on the blue half.
+class OfficeExport : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(OfficeExport, ShowsShapesAndText) {
+    const QString path =
+        QStringLiteral(SORTEKA_GRAPHICS_FIXTURES "/office_export_shapes_and_text.") + GetParam();
+    const auto picture = PictureFormats().loadFromFile(path);
+    const QImage& image = picture->image();
+    // 49.94 × 23.48 mm on a 96-dpi screen.
+    ASSERT_EQ(image.size(), QSize(189, 89));
+    EXPECT_TRUE(near(image.pixelColor(20, 20), Qt::red));
+    EXPECT_TRUE(near(image.pixelColor(20, 70), Qt::red));
+    EXPECT_TRUE(near(image.pixelColor(175, 15), Qt::blue));
+    EXPECT_TRUE(near(image.pixelColor(94, 44), Qt::yellow));
+    bool rim = false;
+    for (int y = 15; y < 35; ++y) {
+        const QColor c = image.pixelColor(94, y);
+        rim = rim || (c.red() < 90 && c.green() < 90 && c.blue() < 90);
+    }
+    EXPECT_TRUE(rim) << "the disc's rim is missing";
+
+    // Thin anti-aliased letters: count pixels where green clearly dominates.
+    int green = 0;
+    for (int y = 40; y < 65; ++y) {
+        for (int x = 115; x < 185; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            green += c.green() > 128 && c.red() < 100 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(green, 15) << "the text is missing";
+}
+
+INSTANTIATE_TEST_SUITE_P(MetafilePicture, OfficeExport, ::testing::Values("wmf", "emf"));
