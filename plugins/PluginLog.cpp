@@ -1,0 +1,3 @@
+#include "plugins/PluginLog.h"
+
+Q_LOGGING_CATEGORY(lcPlugins, "sorteka.plugins", QtCriticalMsg)

@@ -1,0 +1,81 @@
+#include "plugins/SPIBmp.h"
+
+#include "graphics/GraphicErrors.h"
+#include "plugins/PluginLog.h"
+#include "plugins/SPIs.h"
+
+#include <QBuffer>
+
+namespace {
+
+// Every import filter's formats are offered to this type from program start.
+const bool registeredAsDefault = [] {
+    TSPIs::SetDefaultGraphicClass([] { return std::make_unique<TSPIBitmap>(); });
+    return true;
+}();
+
+} // namespace
+
+TSPIBitmap::TSPIBitmap() : adapter_(std::make_unique<TInSPIAble>(*this)) {
+    adapter_->NativeExt = QStringLiteral("BMP");
+    adapter_->NativeFileLoader = [](Picture& owner, const QString& fileName) {
+        // Opens the file and comes back through loadFromStream().
+        owner.Picture::loadFromFile(fileName);
+    };
+    adapter_->NativeStreamLoader = [](Picture& owner, QIODevice& stream) {
+        static_cast<TSPIBitmap&>(owner).loadBmpFromStream(stream);
+    };
+    adapter_->OnDIB = [this](plugins::DibBlock info, plugins::DibBlock bits, const TPictureInfoRec&,
+                             bool& loaded) { receiveDIB(info, bits, loaded); };
+    adapter_->RetryPastHeader = RetryPastHeader;
+}
+
+TSPIBitmap::~TSPIBitmap() = default;
+
+void TSPIBitmap::assign(const Picture& source) {
+    if (const auto* other = dynamic_cast<const TSPIBitmap*>(&source))
+        RetryPastHeader = other->RetryPastHeader;
+    BitmapPicture::assign(source);
+}
+
+void TSPIBitmap::loadFromFile(const QString& path) {
+    adapter_->RetryPastHeader = RetryPastHeader;
+    adapter_->LoadFromFile(path);
+}
+
+void TSPIBitmap::loadFromStream(QIODevice& device) {
+    adapter_->RetryPastHeader = RetryPastHeader;
+    adapter_->LoadFromStream(device);
+}
+
+void TSPIBitmap::LoadFromNamedStream(QIODevice& device, const QString& fileName) {
+    adapter_->RetryPastHeader = RetryPastHeader;
+    adapter_->LoadFromNamedStream(device, fileName);
+}
+
+void TSPIBitmap::receiveDIB(plugins::DibBlock info, plugins::DibBlock bits, bool& loaded) {
+    QString reason;
+    const auto layout = plugins::checkDib(info, bits, &reason);
+    if (!layout) {
+        qCDebug(lcPlugins) << "refused a plug-in's bitmap:" << reason;
+        return;
+    }
+    if (plugins::isPlainDib(*layout)) {
+        QImage image = plugins::imageFromPlainDib(*layout, info, bits);
+        if (image.isNull())
+            throw std::bad_alloc();
+        setImage(std::move(image));
+        loaded = true;
+        return;
+    }
+    // Bit fields and run-length data: the bitmap type's own reader knows them.
+    QByteArray file = plugins::bmpFileFromDib(*layout, info, bits);
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    try {
+        loadBmpFromStream(buffer);
+        loaded = true;
+    } catch (const EInvalidGraphic& e) {
+        qCDebug(lcPlugins) << "refused a plug-in's bitmap:" << e.message();
+    }
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+// A bitmap picture that also reads every format a loaded import filter
+// decodes. The plug-in collection registers each import filter's extensions
+// with this type, so loading a picture by file name builds one and asks it to
+// load the file; BMP files are still read by the bitmap type's own reader.
+//
+// A plug-in's bitmap is taken only after it has been checked against the
+// sizes of the handles it came in; a bitmap that does not fit makes that
+// plug-in's attempt fail, and the next one is tried.
+
+#include "graphics/BitmapPicture.h"
+#include "plugins/InSPIAble.h"
+
+#include <memory>
+
+class TSPIBitmap : public BitmapPicture {
+public:
+    TSPIBitmap();
+    ~TSPIBitmap() override;
+    TSPIBitmap(const TSPIBitmap&) = delete;
+    TSPIBitmap& operator=(const TSPIBitmap&) = delete;
+
+    // Also copies RetryPastHeader when `source` is a TSPIBitmap.
+    void assign(const Picture& source) override;
+    void loadFromFile(const QString& path) override;
+    void loadFromStream(QIODevice& device) override;
+    // Loads a stream whose file name is known, so the plug-ins naming its
+    // extension are asked first and each is told the name.
+    virtual void LoadFromNamedStream(QIODevice& device, const QString& fileName);
+
+    // When a plug-in fails on the data, try it again past the first 128 bytes.
+    bool RetryPastHeader = true;
+
+private:
+    void receiveDIB(plugins::DibBlock info, plugins::DibBlock bits, bool& loaded);
+
+    std::unique_ptr<TInSPIAble> adapter_;
+};

@@ -1,0 +1,41 @@
+#include "plugins/SPIPatterns.h"
+
+#include <QRegularExpression>
+
+namespace plugins {
+
+QString extensionWithDot(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0 || name.indexOf(u'/', dot) >= 0)
+        return {};
+    return name.mid(dot);
+}
+
+bool equalsIgnoringAsciiCase(const QString& a, const QString& b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x >= u'A' && x <= u'Z')
+            x = char16_t(x + (u'a' - u'A'));
+        if (y >= u'A' && y <= u'Z')
+            y = char16_t(y + (u'a' - u'A'));
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+SearchMask splitSearchMask(const QString& mask) {
+    const qsizetype slash = mask.lastIndexOf(u'/');
+    return {mask.left(slash + 1), mask.mid(slash + 1)};
+}
+
+bool matchesPattern(const QString& name, const QString& pattern) {
+    const QRegularExpression expression =
+        QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive);
+    return expression.isValid() && expression.match(name).hasMatch();
+}
+
+} // namespace plugins
