@@ -1,0 +1,231 @@
+// The JPEG plug-in, loaded as the host loads it, on files written here by
+// libjpeg: signature, header, pixels of colour, grey and CMYK pictures, EXIF
+// orientation, damaged files and the abort path.
+
+#include "JpegWriter.h"
+#include "common/LoadedPlugin.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+using jpegtest::JpegOptions;
+using jpegtest::writeJpeg;
+using spitest::bytesOf;
+using spitest::DecodedPicture;
+using spitest::LoadedPlugin;
+using spitest::Rgba;
+
+// 48 × 32: a red block top left, a green block top right, a blue block bottom
+// left, grey elsewhere; blocks are whole 16-pixel cells so JPEG keeps them clean.
+std::vector<std::uint8_t> quadrantColour(int x, int y) {
+    if (y < 16 && x < 16)
+        return {255, 0, 0};
+    if (y < 16 && x >= 32)
+        return {0, 255, 0};
+    if (y >= 16 && x < 16)
+        return {0, 0, 255};
+    return {128, 128, 128};
+}
+
+std::vector<std::uint8_t> quadrantJpeg(const JpegOptions& options = {}) {
+    return writeJpeg(48, 32, quadrantColour, options);
+}
+
+bool near(const Rgba& seen, const Rgba& expected, int tolerance = 12) {
+    return std::abs(seen.r - expected.r) <= tolerance &&
+           std::abs(seen.g - expected.g) <= tolerance &&
+           std::abs(seen.b - expected.b) <= tolerance && seen.a == expected.a;
+}
+
+const Rgba Red{255, 0, 0, 255};
+const Rgba Green{0, 255, 0, 255};
+const Rgba Blue{0, 0, 255, 255};
+
+class JpegPlugin : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(plugin.error(), ""); }
+    LoadedPlugin plugin{SPI_PLUGIN_FILE};
+};
+
+TEST_F(JpegPlugin, DescribesItselfAsAnImportFilter) {
+    const auto texts = plugin.infoTexts();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0], "00IN");
+    EXPECT_NE(texts[1].find("1.0"), std::string::npos);
+    EXPECT_EQ(texts[2], "*.jpg;*.jpeg;*.jpe;*.jfif");
+    EXPECT_FALSE(texts[3].empty());
+}
+
+TEST_F(JpegPlugin, DecidesByContentNotByName) {
+    const auto jpeg = quadrantJpeg();
+    EXPECT_TRUE(plugin.isSupported(bytesOf(jpeg), "holiday.png"));
+    EXPECT_TRUE(plugin.isSupported(bytesOf(jpeg), ""));
+    const std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    EXPECT_FALSE(plugin.isSupported(bytesOf(png), "photo.jpg"));
+    EXPECT_FALSE(plugin.isSupported({}, "photo.jpg"));
+    const std::vector<std::uint8_t> soiOnly = {0xff, 0xd8, 0x00, 0x00};
+    EXPECT_FALSE(plugin.isSupported(bytesOf(soiOnly), "photo.jpg"));
+
+    SpiPictureInfo info{};
+    EXPECT_EQ(plugin.pictureInfo(bytesOf(png), info), SPI_UNKNOWN_FORMAT);
+    EXPECT_EQ(plugin.decode(bytesOf(png)).code, SPI_UNKNOWN_FORMAT);
+}
+
+TEST_F(JpegPlugin, ColourPictureSizeAndPixels) {
+    for (bool progressive : {false, true}) {
+        const auto jpeg = quadrantJpeg({.progressive = progressive});
+        SpiPictureInfo info{};
+        ASSERT_EQ(plugin.pictureInfo(bytesOf(jpeg), info), SPI_SUCCESS);
+        EXPECT_EQ(info.width, 48);
+        EXPECT_EQ(info.height, 32);
+        EXPECT_EQ(info.color_depth, 24);
+
+        const DecodedPicture picture = plugin.decode(bytesOf(jpeg));
+        ASSERT_EQ(picture.code, SPI_SUCCESS) << progressive;
+        EXPECT_EQ(picture.leakedHandles, 0);
+        EXPECT_EQ(picture.width, 48);
+        EXPECT_EQ(picture.height, 32);
+        EXPECT_EQ(picture.bitCount, 24);
+        EXPECT_TRUE(picture.bottomUp);
+        EXPECT_TRUE(near(picture.pixel(8, 8), Red)) << progressive;
+        EXPECT_TRUE(near(picture.pixel(40, 8), Green)) << progressive;
+        EXPECT_TRUE(near(picture.pixel(8, 24), Blue)) << progressive;
+        EXPECT_TRUE(near(picture.pixel(24, 24), {128, 128, 128, 255}));
+    }
+}
+
+TEST_F(JpegPlugin, GreyPicture) {
+    const auto jpeg = writeJpeg(
+        20, 10,
+        [](int x, int) { return std::vector<std::uint8_t>{std::uint8_t(x < 10 ? 30 : 220)}; },
+        {.components = 1});
+    SpiPictureInfo info{};
+    ASSERT_EQ(plugin.pictureInfo(bytesOf(jpeg), info), SPI_SUCCESS);
+    EXPECT_EQ(info.color_depth, 8);
+    const DecodedPicture picture = plugin.decode(bytesOf(jpeg));
+    ASSERT_EQ(picture.code, SPI_SUCCESS);
+    EXPECT_EQ(picture.bitCount, 24);
+    EXPECT_TRUE(near(picture.pixel(2, 5), {30, 30, 30, 255}, 4));
+    EXPECT_TRUE(near(picture.pixel(17, 5), {220, 220, 220, 255}, 4));
+}
+
+TEST_F(JpegPlugin, CmykPicturesPlainAndAdobeInverted) {
+    // Ink: magenta and yellow make red; the lower half is pure black ink.
+    auto ink = [](int, int y) {
+        return y < 8 ? std::vector<std::uint8_t>{0, 255, 255, 0}
+                     : std::vector<std::uint8_t>{0, 0, 0, 255};
+    };
+    auto inverted = [&](int x, int y) {
+        auto px = ink(x, y);
+        for (auto& v : px)
+            v = std::uint8_t(255 - v);
+        return px;
+    };
+    const auto plain = writeJpeg(16, 16, ink, {.components = 4, .adobeMarker = false});
+    const auto adobe = writeJpeg(16, 16, inverted, {.components = 4, .adobeMarker = true});
+    for (const auto* file : {&plain, &adobe}) {
+        SpiPictureInfo info{};
+        ASSERT_EQ(plugin.pictureInfo(bytesOf(*file), info), SPI_SUCCESS);
+        EXPECT_EQ(info.color_depth, 32);
+        const DecodedPicture picture = plugin.decode(bytesOf(*file));
+        ASSERT_EQ(picture.code, SPI_SUCCESS);
+        EXPECT_EQ(picture.bitCount, 24);
+        EXPECT_TRUE(near(picture.pixel(4, 2), Red)) << (file == &adobe);
+        EXPECT_TRUE(near(picture.pixel(4, 13), {0, 0, 0, 255})) << (file == &adobe);
+    }
+}
+
+TEST_F(JpegPlugin, ExifOrientationTurnsThePictureUpright) {
+    struct Case {
+        int orientation;
+        int width;
+        int height;
+        std::pair<int, int> red;   // centre of the stored top-left block
+        std::pair<int, int> green; // centre of the stored top-right block
+    };
+    const Case cases[] = {
+        {1, 48, 32, {8, 8}, {40, 8}},   {2, 48, 32, {40, 8}, {8, 8}},
+        {3, 48, 32, {40, 24}, {8, 24}}, {6, 32, 48, {24, 8}, {24, 40}},
+        {8, 32, 48, {8, 40}, {8, 8}},
+    };
+    for (const Case& c : cases) {
+        const auto jpeg = quadrantJpeg({.exifOrientation = c.orientation});
+        SpiPictureInfo info{};
+        ASSERT_EQ(plugin.pictureInfo(bytesOf(jpeg), info), SPI_SUCCESS);
+        EXPECT_EQ(info.width, c.width) << c.orientation;
+        EXPECT_EQ(info.height, c.height) << c.orientation;
+        const DecodedPicture picture = plugin.decode(bytesOf(jpeg));
+        ASSERT_EQ(picture.code, SPI_SUCCESS);
+        EXPECT_EQ(picture.width, c.width);
+        EXPECT_EQ(picture.height, c.height);
+        EXPECT_TRUE(near(picture.pixel(c.red.first, c.red.second), Red)) << c.orientation;
+        EXPECT_TRUE(near(picture.pixel(c.green.first, c.green.second), Green)) << c.orientation;
+    }
+}
+
+TEST_F(JpegPlugin, OnePixelPicture) {
+    const auto jpeg = writeJpeg(1, 1, [](int, int) {
+        return std::vector<std::uint8_t>{10, 200, 60};
+    });
+    const DecodedPicture picture = plugin.decode(bytesOf(jpeg));
+    ASSERT_EQ(picture.code, SPI_SUCCESS);
+    EXPECT_EQ(picture.width, 1);
+    EXPECT_EQ(picture.height, 1);
+    EXPECT_EQ(picture.rows.size(), 4u);
+    EXPECT_TRUE(near(picture.pixel(0, 0), {10, 200, 60, 255}, 8));
+}
+
+TEST_F(JpegPlugin, TruncatedFilesAreBrokenData) {
+    const auto jpeg = quadrantJpeg({.progressive = false, .exifOrientation = 6});
+    for (std::size_t size = 4; size + 2 <= jpeg.size(); size += 5) {
+        const std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + std::ptrdiff_t(size));
+        const DecodedPicture picture = plugin.decode(bytesOf(cut));
+        EXPECT_EQ(picture.code, SPI_BROKEN_DATA) << size;
+        EXPECT_EQ(picture.leakedHandles, 0);
+    }
+    const std::vector<std::uint8_t> withoutEnd(jpeg.begin(), jpeg.end() - 2);
+    EXPECT_EQ(plugin.decode(bytesOf(withoutEnd)).code, SPI_BROKEN_DATA);
+    const std::vector<std::uint8_t> tiny(jpeg.begin(), jpeg.begin() + 3);
+    EXPECT_EQ(plugin.decode(bytesOf(tiny)).code, SPI_UNKNOWN_FORMAT);
+}
+
+TEST_F(JpegPlugin, HostileSizesAreRefusedBeforeDecoding) {
+    auto jpeg = quadrantJpeg();
+    // Find the frame header and make the picture 65000 × 65000.
+    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xff && jpeg[i + 1] == 0xc0) {
+            jpeg[i + 5] = 0xfd;
+            jpeg[i + 6] = 0xe8;
+            jpeg[i + 7] = 0xfd;
+            jpeg[i + 8] = 0xe8;
+            break;
+        }
+    }
+    SpiPictureInfo info{};
+    EXPECT_EQ(plugin.pictureInfo(bytesOf(jpeg), info), SPI_NO_MEMORY);
+    const DecodedPicture picture = plugin.decode(bytesOf(jpeg));
+    EXPECT_EQ(picture.code, SPI_NO_MEMORY);
+    EXPECT_EQ(picture.leakedHandles, 0);
+}
+
+TEST_F(JpegPlugin, ProgressReachesTheEndAndAStopAborts) {
+    const auto jpeg = writeJpeg(64, 640, quadrantColour);
+    spitest::StopAfter neverStop;
+    const DecodedPicture whole =
+        plugin.decode(bytesOf(jpeg), spitest::stopAfterCallback, intptr_t(&neverStop));
+    ASSERT_EQ(whole.code, SPI_SUCCESS);
+    EXPECT_GE(neverStop.calls, 3);
+
+    for (int stopAt : {1, 3}) {
+        spitest::StopAfter stop{.stopAt = stopAt};
+        const DecodedPicture aborted =
+            plugin.decode(bytesOf(jpeg), spitest::stopAfterCallback, intptr_t(&stop));
+        EXPECT_EQ(aborted.code, SPI_ABORTED) << stopAt;
+        EXPECT_EQ(stop.calls, stopAt);
+        EXPECT_EQ(aborted.leakedHandles, 0);
+    }
+}
+
+} // namespace
