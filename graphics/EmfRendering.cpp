@@ -1,4 +1,5 @@
 #include "graphics/GraphicErrors.h"
+#include "graphics/IsolatedRun.h"
 #include "graphics/MetafileRendering.h"
 #include "graphics/PictureLimits.h"
 
@@ -34,18 +35,12 @@ struct FreeDeleter {
     void operator()(char* p) const { std::free(p); }
 };
 
-} // namespace
+// Largest SVG text the converter may hand back.
+constexpr std::size_t SvgCapacity = std::size_t(256) * 1024 * 1024;
 
-QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
-    const ConvertFunction convert = converter();
-    if (!convert)
-        throw EInvalidGraphic(QStringLiteral("拡張メタファイルを描くライブラリ (%1) がありません")
-                                  .arg(QLatin1String(LibraryName)));
-
-    const QSize size = clampRenderedSize(layout.naturalSize.width(), layout.naturalSize.height());
-    if (size.isEmpty())
-        throw EInvalidGraphic(QStringLiteral("メタファイルの大きさが不正です"));
-
+// Runs inside the drawing child: converts the metafile to SVG text.
+bool convertToSvg(ConvertFunction convert, const QByteArray& bytes, QSize size, char* out,
+                  std::size_t capacity, std::size_t& used) {
     generatorOptions options{};
     char noNamespace[] = "";
     options.nameSpace = noNamespace;
@@ -61,10 +56,33 @@ QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
     size_t svgLength = 0;
     const int ok = convert(data.data(), size_t(data.size()), &rawSvg, &svgLength, &options);
     std::unique_ptr<char, FreeDeleter> svg(rawSvg);
-    if (!ok || !svg || svgLength == 0)
-        throw EInvalidGraphic(QStringLiteral("メタファイルを描けません (convert)"));
+    if (!ok || !svg || svgLength == 0 || svgLength > capacity)
+        return false;
+    std::memcpy(out, svg.get(), svgLength);
+    used = svgLength;
+    return true;
+}
 
-    QSvgRenderer renderer(QByteArray(svg.get(), qsizetype(svgLength)));
+} // namespace
+
+QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout,
+                 std::chrono::milliseconds timeLimit) {
+    const ConvertFunction convert = converter();
+    if (!convert)
+        throw EInvalidGraphic(QStringLiteral("拡張メタファイルを描くライブラリ (%1) がありません")
+                                  .arg(QLatin1String(LibraryName)));
+
+    const QSize size = clampRenderedSize(layout.naturalSize.width(), layout.naturalSize.height());
+    if (size.isEmpty())
+        throw EInvalidGraphic(QStringLiteral("メタファイルの大きさが不正です"));
+
+    const QByteArray svg = runIsolated(
+        [&](char* out, std::size_t capacity, std::size_t& used) {
+            return convertToSvg(convert, bytes, size, out, capacity, used);
+        },
+        SvgCapacity, timeLimit);
+
+    QSvgRenderer renderer(svg);
     if (!renderer.isValid())
         throw EInvalidGraphic(QStringLiteral("メタファイルを描けません (svg)"));
 

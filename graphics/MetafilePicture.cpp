@@ -11,10 +11,10 @@ void MetafilePicture::loadFromStream(QIODevice& device) {
     const QByteArray bytes = graphics::readAllBounded(device, graphics::MaxWholeFileBytes);
     switch (graphics::detectMetafile(bytes)) {
     case graphics::MetafileKind::Wmf:
-        setImage(graphics::renderWmf(bytes, graphics::checkWmf(bytes)));
+        setImage(graphics::renderWmf(bytes, graphics::checkWmf(bytes), timeLimit_));
         return;
     case graphics::MetafileKind::Emf:
-        setImage(graphics::renderEmf(bytes, graphics::checkEmf(bytes)));
+        setImage(graphics::renderEmf(bytes, graphics::checkEmf(bytes), timeLimit_));
         return;
     case graphics::MetafileKind::None:
         break;

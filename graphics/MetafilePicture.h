@@ -7,10 +7,19 @@
 
 #include "graphics/Picture.h"
 
+#include <chrono>
+
 class MetafilePicture : public Picture {
 public:
     MetafilePicture() = default;
     ~MetafilePicture() override;
 
     void loadFromStream(QIODevice& device) override;
+
+    // A drawing not finished within this time is refused (10 seconds by default).
+    void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
+    [[nodiscard]] std::chrono::milliseconds timeLimit() const { return timeLimit_; }
+
+private:
+    std::chrono::milliseconds timeLimit_{10'000};
 };

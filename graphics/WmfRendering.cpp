@@ -1,9 +1,10 @@
 #include "graphics/GraphicErrors.h"
+#include "graphics/IsolatedRun.h"
 #include "graphics/MetafileRendering.h"
 #include "graphics/PictureLimits.h"
 
-#include <QDeadlineTimer>
 #include <QPainter>
+#include <cstring>
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
 #include <memory>
@@ -11,42 +12,22 @@
 namespace graphics {
 namespace {
 
-// A drawing that takes longer than this is abandoned as hostile.
-constexpr int RenderTimeLimitMs = 10'000;
-
 struct ApiDeleter {
     void operator()(wmfAPI* api) const { wmf_api_destroy(api); }
 };
 
-int abandonWhenLate(void* context, float /*fraction*/) {
-    return static_cast<QDeadlineTimer*>(context)->hasExpired() ? 1 : 0;
-}
+// What the drawing child hands back: the size, then one int a pixel.
+struct DrawnHeader {
+    std::int32_t width;
+    std::int32_t height;
+};
 
-[[noreturn]] void renderFailed(const char* step) {
-    throw EInvalidGraphic(QStringLiteral("メタファイルを描けません (%1)").arg(QLatin1String(step)));
-}
+constexpr std::size_t DrawnCapacity =
+    sizeof(DrawnHeader) + std::size_t(MaxRenderedSide) * MaxRenderedSide * sizeof(int);
 
-// The raster device stores 7 bits of transparency above 24 bits of colour.
-QImage toImage(const int* pixels, int width, int height) {
-    QImage image(width, height, QImage::Format_ARGB32);
-    if (image.isNull())
-        throw EInvalidGraphic(QStringLiteral("メモリが足りません"));
-    for (int y = 0; y < height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const int* source = pixels + qint64(y) * width;
-        for (int x = 0; x < width; ++x) {
-            const auto p = static_cast<unsigned>(source[x]);
-            const int transparency = int((p >> 24) & 0x7f);
-            const int alpha = 255 - (transparency * 255 + 63) / 127;
-            line[x] = qRgba(int((p >> 16) & 0xff), int((p >> 8) & 0xff), int(p & 0xff), alpha);
-        }
-    }
-    return image;
-}
-
-} // namespace
-
-QImage renderWmf(const QByteArray& bytes, const WmfLayout& layout) {
+// Runs inside the drawing child: plays the metafile with libwmf's raster device.
+bool drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, char* out,
+                    std::size_t capacity, std::size_t& used) {
     wmfAPI_Options options{};
     options.function = wmf_gd_function;
     const unsigned long flags =
@@ -55,10 +36,7 @@ QImage renderWmf(const QByteArray& bytes, const WmfLayout& layout) {
     const wmf_error_t created = wmf_api_create(&rawApi, flags, &options);
     std::unique_ptr<wmfAPI, ApiDeleter> api(rawApi);
     if (created != wmf_E_None || !api)
-        renderFailed("init");
-
-    QDeadlineTimer deadline(RenderTimeLimitMs);
-    wmf_status_function(api.get(), &deadline, abandonWhenLate);
+        return false;
 
     wmf_gd_t* device = WMF_GD_GetData(api.get());
     device->type = wmf_gd_image;
@@ -67,10 +45,10 @@ QImage renderWmf(const QByteArray& bytes, const WmfLayout& layout) {
     QByteArray data = bytes;
     if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(data.data()), data.size()) !=
         wmf_E_None)
-        renderFailed("open");
+        return false;
     wmfD_Rect bbox{};
     if (wmf_scan(api.get(), 0, &bbox) != wmf_E_None)
-        renderFailed("scan");
+        return false;
 
     QSizeF natural = layout.naturalSize;
     if (natural.isEmpty()) {
@@ -80,12 +58,12 @@ QImage renderWmf(const QByteArray& bytes, const WmfLayout& layout) {
         unsigned int w = 0;
         unsigned int h = 0;
         if (wmf_display_size(api.get(), &w, &h, 72.0, 72.0) != wmf_E_None)
-            renderFailed("size");
+            return false;
         natural = QSizeF(w, h);
     }
     const QSize size = clampRenderedSize(natural.width(), natural.height());
     if (size.isEmpty())
-        throw EInvalidGraphic(QStringLiteral("メタファイルの大きさが不正です"));
+        return false;
 
     // A placeable file shows its frame, clipping what lies outside, as it
     // does where it comes from; other files show all they draw.
@@ -99,19 +77,65 @@ QImage renderWmf(const QByteArray& bytes, const WmfLayout& layout) {
     device->width = unsigned(size.width());
     device->height = unsigned(size.height());
     if (wmf_play(api.get(), 0, &bbox) != wmf_E_None)
-        renderFailed(deadline.hasExpired() ? "time" : "play");
+        return false;
     const int* pixels = device->gd_image ? wmf_gd_image_pixels(device->gd_image) : nullptr;
     if (!pixels)
-        renderFailed("output");
+        return false;
 
-    QImage drawn = toImage(pixels, size.width(), size.height());
-    wmf_mem_close(api.get());
-    QImage paper(size, QImage::Format_RGB32);
-    paper.fill(Qt::white);
-    {
-        QPainter painter(&paper);
-        painter.drawImage(0, 0, drawn);
+    const DrawnHeader header{size.width(), size.height()};
+    const std::size_t pixelBytes = std::size_t(size.width()) * size.height() * sizeof(int);
+    if (sizeof header + pixelBytes > capacity)
+        return false;
+    std::memcpy(out, &header, sizeof header);
+    std::memcpy(out + sizeof header, pixels, pixelBytes);
+    used = sizeof header + pixelBytes;
+    return true;
+}
+
+// The raster device stores 7 bits of transparency above 24 bits of colour.
+QImage toImage(const char* pixelBytes, int width, int height) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    if (image.isNull())
+        throw EInvalidGraphic(QStringLiteral("メモリが足りません"));
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            unsigned p = 0;
+            std::memcpy(&p, pixelBytes + (std::size_t(y) * width + x) * sizeof p, sizeof p);
+            const int transparency = int((p >> 24) & 0x7f);
+            const int alpha = 255 - (transparency * 255 + 63) / 127;
+            line[x] = qRgba(int((p >> 16) & 0xff), int((p >> 8) & 0xff), int(p & 0xff), alpha);
+        }
     }
+    return image;
+}
+
+} // namespace
+
+QImage renderWmf(const QByteArray& bytes, const WmfLayout& layout,
+                 std::chrono::milliseconds timeLimit) {
+    const QByteArray drawn = runIsolated(
+        [&](char* out, std::size_t capacity, std::size_t& used) {
+            return drawWithLibwmf(bytes, layout, out, capacity, used);
+        },
+        DrawnCapacity, timeLimit);
+
+    DrawnHeader header{};
+    if (std::size_t(drawn.size()) < sizeof header)
+        throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
+    std::memcpy(&header, drawn.constData(), sizeof header);
+    if (header.width < 1 || header.height < 1 || header.width > MaxRenderedSide ||
+        header.height > MaxRenderedSide ||
+        std::size_t(drawn.size()) !=
+            sizeof header + std::size_t(header.width) * header.height * sizeof(int))
+        throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
+
+    const QImage image = toImage(drawn.constData() + sizeof header, header.width, header.height);
+    QImage paper(image.size(), QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    QPainter painter(&paper);
+    painter.drawImage(0, 0, image);
+    painter.end();
     return paper;
 }
 

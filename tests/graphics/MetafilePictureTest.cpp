@@ -139,6 +139,17 @@ TEST(MetafilePicture, RefusesAbsurdOrEmptyFrames) {
     }
 }
 
+// A damaged office file on which the WMF library spends minutes inside one
+// record: the drawing is abandoned at the time limit.
+TEST(MetafilePicture, GivesUpOnADrawingThatTakesTooLong) {
+    MetafilePicture picture;
+    picture.setTimeLimit(std::chrono::milliseconds(300));
+    EXPECT_THROW(picture.loadFromFile(QStringLiteral(SORTEKA_GRAPHICS_FIXTURES
+                                                     "/renderer_stuck_on_damaged_font_record.wmf")),
+                 EInvalidGraphic);
+    EXPECT_TRUE(picture.isEmpty());
+}
+
 // Metafiles as an office suite writes them (WMF with escapes, EMF with EMF+
 // comments): a red and a blue half, a yellow disc with a black rim in the
 // middle, green text on the blue half.
