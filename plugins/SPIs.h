@@ -24,6 +24,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 // Where Search() looks when its mask names no directory, in this order:
@@ -68,7 +69,10 @@ using TSPIPictureRegisterEvent =
 // derived from it. Use spiClass<TInSPI> and the like.
 using TSPIClass = bool (*)(const TSPI&);
 template <typename T> bool isSPIOf(const TSPI& plugin) {
-    return dynamic_cast<const T*>(&plugin) != nullptr;
+    if constexpr (std::is_same_v<T, TSPI>)
+        return true;
+    else
+        return dynamic_cast<const T*>(&plugin) != nullptr;
 }
 template <typename T> inline constexpr TSPIClass spiClass = &isSPIOf<T>;
 
