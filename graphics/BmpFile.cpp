@@ -25,7 +25,10 @@ DibHeader checkBmpFile(QByteArrayView head, qint64 fileSize) {
         declared != 0 ? declared : 14 + std::int64_t(dib->headerSize) + dib->colorTableBytes();
     if (pixelsAt < 14 + std::int64_t(dib->headerSize) || pixelsAt >= fileSize)
         throw EInvalidGraphic(QStringLiteral("ビットマップが途中で切れています"));
-    if (dib->isUncompressed() && pixelsAt + dib->uncompressedPixelBytes() > fileSize)
+    // Compressed pixels have no computable length; the declared one must fit.
+    const std::int64_t pixelBytes =
+        dib->isUncompressed() ? dib->uncompressedPixelBytes() : std::int64_t(dib->imageSize);
+    if (pixelsAt + pixelBytes > fileSize)
         throw EInvalidGraphic(QStringLiteral("ビットマップが途中で切れています"));
     return *dib;
 }

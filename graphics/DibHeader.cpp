@@ -62,6 +62,7 @@ std::optional<DibHeader> parseDibHeader(QByteArrayView bytes, QString* error) {
         h.bitCount = *readU16(bytes, 14);
         // Short OS/2 headers stop before the compression field: they mean none.
         h.compression = readU32(bytes, 16).value_or(0);
+        h.imageSize = readU32(bytes, 20).value_or(0);
         if (h.headerSize >= 36)
             h.colorsUsed = readU32(bytes, 32).value_or(0);
     }

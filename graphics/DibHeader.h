@@ -17,6 +17,7 @@ struct DibHeader {
     bool topDown = false;
     std::uint16_t bitCount = 0;
     std::uint32_t compression = 0;
+    std::uint32_t imageSize = 0; // bytes of pixel data as declared; 0 when not given
     std::uint32_t colorsUsed = 0;
 
     // Bytes of the colour table that follows the header.

@@ -5,15 +5,18 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
+#include <filesystem>
 
 Picture::~Picture() = default;
 
 void Picture::loadFromFile(const QString& path) {
-    // QFile opens a directory on some systems; it is never a picture.
-    if (QFileInfo(path).isDir())
+    // Only regular files are pictures: opening a FIFO would block, and a device
+    // such as /dev/zero never ends.
+    std::error_code error;
+    const std::filesystem::path native(QFile::encodeName(path).toStdString());
+    if (std::filesystem::exists(native, error) && !std::filesystem::is_regular_file(native, error))
         throw EInvalidGraphic(
-            QStringLiteral("「%1」はフォルダです").arg(platform::fileNameOf(path)));
+            QStringLiteral("「%1」は画像ファイルではありません").arg(platform::fileNameOf(path)));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EInvalidGraphic(QStringLiteral("ファイル「%1」を開けません: %2")

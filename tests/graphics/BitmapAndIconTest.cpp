@@ -1,3 +1,4 @@
+#include "MetafileWriter.h"
 #include "PictureFiles.h"
 #include "graphics/BitmapPicture.h"
 #include "graphics/GraphicErrors.h"
@@ -27,7 +28,41 @@ public:
     }
 };
 
+// A 4 × 2 bitmap with run-length encoded 8-bit pixels: red left, blue right.
+QByteArray rle8Bitmap() {
+    const QByteArray pixels("\x02\x00\x02\x01\x00\x00"
+                            "\x02\x00\x02\x01\x00\x00"
+                            "\x00\x01",
+                            14);
+    QByteArray bmp("BM");
+    appendU32(bmp, 14 + 40 + 8 + quint32(pixels.size()));
+    appendU32(bmp, 0);
+    appendU32(bmp, 14 + 40 + 8);
+    for (quint32 v : {40u, 4u, 2u})
+        appendU32(bmp, v);
+    appendU16(bmp, 1);
+    appendU16(bmp, 8);
+    appendU32(bmp, 1); // BI_RLE8
+    appendU32(bmp, quint32(pixels.size()));
+    for (quint32 v : {2835u, 2835u, 2u, 0u})
+        appendU32(bmp, v);
+    appendU32(bmp, 0x00FF0000); // red
+    appendU32(bmp, 0x000000FF); // blue
+    return bmp + pixels;
+}
+
 } // namespace
+
+TEST(BitmapPicture, ReadsRunLengthEncodedBitmapsAndRefusesCutOnes) {
+    BitmapPicture picture;
+    picture.loadFromData(rle8Bitmap());
+    ASSERT_EQ(picture.image().size(), QSize(4, 2));
+    EXPECT_EQ(picture.image().pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_EQ(picture.image().pixelColor(3, 1), QColor(Qt::blue));
+
+    BitmapPicture cut;
+    EXPECT_THROW(cut.loadFromData(rle8Bitmap().chopped(4)), EInvalidGraphic);
+}
 
 TEST_P(BitmapDepths, ReadsBmpWrittenByQt) {
     const QImage original =

@@ -5,8 +5,10 @@
 #include "graphics/PictureFormats.h"
 #include "support/TempDir.h"
 
+#include <QFile>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -143,6 +145,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& testInfo) {
         return std::string(testInfo.param.name) + "_" + std::string(testInfo.param.extension);
     });
+
+// Only regular files are read: a FIFO would block the program, a device never end.
+TEST(HostileInput, SpecialFilesAreRefusedWithoutBlocking) {
+    TempDir dir;
+    const QString fifo = dir.file("pipe.bmp");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_THROW((void)PictureFormats().loadFromFile(fifo), EInvalidGraphic);
+    BitmapPicture picture;
+    EXPECT_THROW(picture.loadFromFile(QStringLiteral("/dev/zero")), EInvalidGraphic);
+}
 
 // Damage at every position of a valid file never crashes, hangs or reads past
 // the data: each variant either loads or raises our error.
