@@ -1,0 +1,7 @@
+// libFuzzer entry for the WebP plug-in's decode path.
+
+#include "common/FuzzDecode.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return fuzzPluginDecode(data, size);
+}
