@@ -2,11 +2,14 @@
 
 #include "graphics/BitmapPicture.h"
 #include "graphics/GraphicErrors.h"
+#include "graphics/GraphicsLog.h"
 #include "graphics/IconPicture.h"
 #include "graphics/MetafilePicture.h"
 #include "platform/Paths.h"
 
 #include <new>
+
+Q_LOGGING_CATEGORY(lcGraphics, "sorteka.graphics", QtWarningMsg)
 
 namespace {
 
@@ -93,6 +96,9 @@ std::unique_ptr<Picture> PictureFormats::loadFromFile(const QString& path) const
             QStringLiteral("「%1」は登録されていない画像形式です").arg(platform::fileNameOf(path)));
     try {
         picture->loadFromFile(path);
+    } catch (const Exception& error) {
+        qCDebug(lcGraphics) << "refused" << path << error.message();
+        throw;
     } catch (const std::bad_alloc&) {
         throw EInvalidGraphic(
             QStringLiteral("「%1」を読み込むメモリが足りません").arg(platform::fileNameOf(path)));

@@ -8,7 +8,6 @@
 PicturePreview::PicturePreview(QWidget* parent) : QWidget(parent) {
     // The picture covers the pane whenever there is one; the background shows otherwise.
     setAutoFillBackground(true);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 PicturePreview::~PicturePreview() = default;
