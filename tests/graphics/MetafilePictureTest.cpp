@@ -184,4 +184,18 @@ TEST_P(OfficeExport, ShowsShapesAndText) {
     EXPECT_GT(green, 15) << "the text is missing";
 }
 
+// A 16 × 8 bitmap (green left, magenta right) stretched over the middle of a
+// blue drawing: the bitmap records of both formats are read.
+TEST_P(OfficeExport, ShowsEmbeddedBitmaps) {
+    const QString path =
+        QStringLiteral(SORTEKA_GRAPHICS_FIXTURES "/office_export_bitmap.") + GetParam();
+    const auto picture = PictureFormats().loadFromFile(path);
+    const QImage& image = picture->image();
+    ASSERT_EQ(image.size(), QSize(189, 89));
+    EXPECT_TRUE(near(image.pixelColor(5, 5), Qt::blue));
+    EXPECT_TRUE(near(image.pixelColor(183, 83), Qt::blue));
+    EXPECT_TRUE(near(image.pixelColor(45, 44), Qt::green));
+    EXPECT_TRUE(near(image.pixelColor(145, 44), Qt::magenta));
+}
+
 INSTANTIATE_TEST_SUITE_P(MetafilePicture, OfficeExport, ::testing::Values("wmf", "emf"));
