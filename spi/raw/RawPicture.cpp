@@ -86,6 +86,7 @@ std::int32_t RawPicture::open(std::span<const std::uint8_t> bytes) {
                                     LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
     if (bytes.empty())
         return SPI_UNKNOWN_FORMAT;
+    bytes_ = bytes;
     // LibRaw only reads the buffer, but its interface is not const.
     if (const std::int32_t code =
             spiCode(raw_->open_buffer(const_cast<std::uint8_t*>(bytes.data()), bytes.size()));
@@ -95,15 +96,42 @@ std::int32_t RawPicture::open(std::span<const std::uint8_t> bytes) {
     if (const std::int32_t code = spi::checkPictureSize(sizes.raw_width, sizes.raw_height);
         code != SPI_SUCCESS)
         return code;
-    if (pickPreview())
+    // A file cut short (a card read that stopped half-way) must not pass as
+    // sound because its preview happens to lie before the cut.
+    const auto& unpacker = raw_->get_internal_data_pointer()->unpacker_data;
+    const auto offset = static_cast<std::uint64_t>(std::max<INT64>(unpacker.data_offset, 0));
+    if (offset > bytes.size() || unpacker.data_size > bytes.size() - offset)
+        return SPI_BROKEN_DATA;
+    if (!pickPreview())
+        source_ = Source::HalfSize;
+    return SPI_SUCCESS;
+}
+
+std::int32_t RawPicture::measure() {
+    if (source_ == Source::Preview)
         return SPI_SUCCESS;
-    return sizeHalfDecode();
+    // What half-size development gives, as LibRaw works it out: the Bayer
+    // pattern's cells shrink to one pixel, Fuji's turned sensors are
+    // straightened, and a quarter turn swaps the sides. LibRaw cannot develop
+    // after this, so only the header query asks.
+    libraw_data_t& data = raw_->imgdata;
+    data.params.half_size = 1;
+    if (const std::int32_t code = spiCode(raw_->adjust_sizes_info_only()); code != SPI_SUCCESS)
+        return code;
+    width_ = data.sizes.iwidth;
+    height_ = data.sizes.iheight;
+    return spi::checkPictureSize(width_, height_);
 }
 
 bool RawPicture::pickPreview() {
     const libraw_data_t& data = raw_->imgdata;
-    if (data.thumbnail.tlength == 0 || raw_->unpack_thumb() != LIBRAW_SUCCESS ||
-        data.thumbnail.thumb == nullptr)
+    // A preview cut off by the file's end would be read as garbage; the
+    // development below then reports the damage.
+    const INT64 offset = raw_->get_internal_data_pointer()->internal_data.toffset;
+    if (data.thumbnail.tlength == 0 || offset <= 0 || std::uint64_t(offset) > bytes_.size() ||
+        data.thumbnail.tlength > bytes_.size() - std::uint64_t(offset))
+        return false;
+    if (raw_->unpack_thumb() != LIBRAW_SUCCESS || data.thumbnail.thumb == nullptr)
         return false;
     const std::span<const std::uint8_t> thumb(
         reinterpret_cast<const std::uint8_t*>(data.thumbnail.thumb), data.thumbnail.tlength);
@@ -141,21 +169,6 @@ bool RawPicture::pickPreview() {
     return true;
 }
 
-std::int32_t RawPicture::sizeHalfDecode() {
-    source_ = Source::HalfSize;
-    // What half-size development gives, as LibRaw works it out: the Bayer
-    // pattern's cells shrink to one pixel, Fuji's turned sensors are
-    // straightened, and the size is then swapped for a quarter turn.
-    libraw_data_t& data = raw_->imgdata;
-    data.params.half_size = 1;
-    if (const std::int32_t code = spiCode(raw_->adjust_sizes_info_only()); code != SPI_SUCCESS)
-        return code;
-    const bool swap = (data.sizes.flip & 4) != 0;
-    width_ = swap ? data.sizes.iheight : data.sizes.iwidth;
-    height_ = swap ? data.sizes.iwidth : data.sizes.iheight;
-    return spi::checkPictureSize(width_, height_);
-}
-
 std::int32_t RawPicture::decode(spi::DibBuilder& dib, SpiProgressCallback progress, intptr_t user) {
     if (!raw_)
         return SPI_INTERNAL_ERROR;
@@ -191,10 +204,13 @@ std::int32_t RawPicture::decodePreview(spi::DibBuilder& dib, SpiProgressCallback
 std::int32_t RawPicture::decodeHalfSize(spi::DibBuilder& dib, SpiProgressCallback callback,
                                         intptr_t user) {
     libraw_data_t& data = raw_->imgdata;
-    spi::Progress progress(callback, user, 2 * std::int64_t(std::max<std::uint32_t>(height_, 1)));
+    // Half the sensor's rows come out; LibRaw's stages are the first half of
+    // the way, the rows the second.
+    const std::int64_t half = std::max<std::int64_t>(data.sizes.height / 2, 1);
+    spi::Progress progress(callback, user, 2 * half);
     if (!progress.report(0))
         return SPI_ABORTED;
-    StageProgress stages{&progress, std::int64_t(height_)};
+    StageProgress stages{&progress, half};
     raw_->set_progress_handler(onStage, &stages);
 
     data.params.half_size = 1;
@@ -202,6 +218,10 @@ std::int32_t RawPicture::decodeHalfSize(spi::DibBuilder& dib, SpiProgressCallbac
     data.params.use_camera_wb = 1;
     if (const std::int32_t code = spiCode(raw_->unpack()); code != SPI_SUCCESS)
         return code;
+    // LibRaw counts the reads that ran past the data's end or met codes that
+    // make no sense, and carries on with zeros: show no such picture.
+    if (raw_->error_count() > 0)
+        return SPI_BROKEN_DATA;
     if (const std::int32_t code = spiCode(raw_->dcraw_process()); code != SPI_SUCCESS)
         return code;
     int error = LIBRAW_SUCCESS;
@@ -223,7 +243,7 @@ std::int32_t RawPicture::decodeHalfSize(spi::DibBuilder& dib, SpiProgressCallbac
     const auto format = grey ? spi::PixelFormat::Grey8 : spi::PixelFormat::Rgb8;
     for (std::uint32_t y = 0; y < height; ++y) {
         dib.putRow(y, image->data + y * *rowBytes, format);
-        if (!progress.report(std::int64_t(height_) + std::int64_t(height_) * (y + 1) / height))
+        if (!progress.report(half + half * (y + 1) / height))
             return SPI_ABORTED;
     }
     return SPI_SUCCESS;

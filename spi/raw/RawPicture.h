@@ -38,8 +38,11 @@ public:
     // `bytes` must outlive this object. Returns SPI_SUCCESS or an error code.
     [[nodiscard]] std::int32_t open(std::span<const std::uint8_t> bytes);
 
-    // Valid after open(): the source picked and the upright size of what
-    // decode() returns.
+    // Works out the upright size of what decode() returns; only for the
+    // header query, as LibRaw cannot develop the file afterwards.
+    [[nodiscard]] std::int32_t measure();
+
+    // The source open() picked, and after measure() the size.
     [[nodiscard]] Source source() const { return source_; }
     [[nodiscard]] std::uint32_t width() const { return width_; }
     [[nodiscard]] std::uint32_t height() const { return height_; }
@@ -51,7 +54,6 @@ public:
 
 private:
     [[nodiscard]] bool pickPreview();
-    [[nodiscard]] std::int32_t sizeHalfDecode();
     [[nodiscard]] std::int32_t decodePreview(spi::DibBuilder& dib, SpiProgressCallback progress,
                                              intptr_t user);
     [[nodiscard]] std::int32_t decodeHalfSize(spi::DibBuilder& dib, SpiProgressCallback progress,
@@ -61,6 +63,7 @@ private:
     Source source_ = Source::HalfSize;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
+    std::span<const std::uint8_t> bytes_;
     std::span<const std::uint8_t> jpegPreview_;
 };
 

@@ -63,6 +63,8 @@ int32_t GetPictureInfo(const void* data, intptr_t length, uint32_t flag, SpiPict
         rawspi::RawPicture picture;
         if (const std::int32_t code = picture.open(input.bytes()); code != SPI_SUCCESS)
             return code;
+        if (const std::int32_t code = picture.measure(); code != SPI_SUCCESS)
+            return code;
         // The size is already upright.
         return spi::fillPictureInfo(info, picture.width(), picture.height(), 24, 1);
     });

@@ -69,9 +69,15 @@ bool tiffDirectoryLooksRaw(std::span<const std::uint8_t> head, bool bigEndian) {
     constexpr std::size_t EntryBytes = 12;
     const TiffView tiff(head, bigEndian);
     const std::uint32_t directory = tiff.u32(4);
+    // Cameras write the first directory right after the header; a TIFF that
+    // keeps it beyond the bytes shown here (libtiff-based converters do)
+    // cannot be judged by its head, and LibRaw decides when it is opened.
+    if (directory >= head.size())
+        return true;
     if (!tiff.has(directory, 2))
         return false;
     const std::uint16_t entries = tiff.u16(directory);
+    bool cameraMake = false;
     for (std::uint32_t i = 0; i < entries; ++i) {
         const std::uint64_t entry = std::uint64_t(directory) + 2 + std::uint64_t(i) * EntryBytes;
         if (!tiff.has(entry, EntryBytes))
@@ -84,9 +90,9 @@ bool tiffDirectoryLooksRaw(std::span<const std::uint8_t> head, bool bigEndian) {
         const std::uint32_t count = tiff.u32(entry + 4);
         const std::uint64_t at = count <= 4 ? entry + 8 : tiff.u32(entry + 8);
         const std::uint32_t shown = std::min<std::uint32_t>(count, 64);
-        return tiff.has(at, shown) && isRawMaker(tiff.bytes(at, shown));
+        cameraMake = tiff.has(at, shown) && isRawMaker(tiff.bytes(at, shown));
     }
-    return false;
+    return cameraMake;
 }
 
 } // namespace

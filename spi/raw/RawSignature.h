@@ -3,7 +3,8 @@
 // Decides from a file's first bytes whether it is a camera RAW file: the fixed
 // signatures of the formats that have one (CR2, CR3, CRW, ORF, RAF, RW2, MRW,
 // X3F) and, for the TIFF-based rest (DNG, NEF, ARW, PEF, SRW, ...), a first
-// image directory that carries a DNG version or a camera maker's name.
+// image directory that carries a DNG version or a camera maker's name (or
+// that lies beyond the bytes looked at, so only LibRaw can tell).
 
 #include <cstdint>
 #include <span>
