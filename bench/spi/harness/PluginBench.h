@@ -1,0 +1,131 @@
+#pragma once
+
+// What the HEIF, JPEG XL and RAW plug-in benchmarks share: a photo-like
+// picture made at run time, a built plug-in loaded as the host loads it and
+// driven through its whole decode, and timing by the best of alternating runs.
+
+#include "sdk/sorteka_spi.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace spibench {
+
+// Soft light from two gradients, a few blurred discs and sensor noise, as
+// interleaved RGB: enough texture that encoders work as they do on a photo.
+inline std::vector<std::uint8_t> photoLike(int width, int height, std::uint32_t seed) {
+    std::vector<std::uint8_t> rgb(std::size_t(width) * std::size_t(height) * 3);
+    std::mt19937 random(seed);
+    std::normal_distribution<float> noise(0.f, 6.f);
+    std::uniform_real_distribution<float> unit(0.f, 1.f);
+    struct Disc {
+        float x, y, r, shade;
+    };
+    std::vector<Disc> discs;
+    for (int i = 0; i < 12; ++i)
+        discs.push_back({unit(random) * float(width), unit(random) * float(height),
+                         (0.05f + 0.2f * unit(random)) * float(std::min(width, height)),
+                         unit(random) * 120.f - 60.f});
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const float fx = float(x) / float(width);
+            const float fy = float(y) / float(height);
+            float light = 0;
+            for (const Disc& d : discs) {
+                const float dist = std::hypot(float(x) - d.x, float(y) - d.y) / d.r;
+                light += d.shade * std::exp(-dist * dist);
+            }
+            const float base[3] = {60 + 150 * fx, 80 + 120 * fy, 170 - 90 * fx * fy};
+            std::uint8_t* p = &rgb[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3];
+            for (int c = 0; c < 3; ++c)
+                p[c] = std::uint8_t(std::clamp(base[c] + light + noise(random), 0.f, 255.f));
+        }
+    return rgb;
+}
+
+class LoadedPlugin {
+public:
+    explicit LoadedPlugin(const char* path) {
+        handle_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+        if (!handle_) {
+            std::fprintf(stderr, "cannot load %s: %s\n", path, dlerror());
+            std::exit(1);
+        }
+        isSupported_ = reinterpret_cast<SpiIsSupportedFunc>(dlsym(handle_, "IsSupported"));
+        getPictureInfo_ = reinterpret_cast<SpiGetPictureInfoFunc>(dlsym(handle_, "GetPictureInfo"));
+        getPicture_ = reinterpret_cast<SpiGetPictureFunc>(dlsym(handle_, "GetPicture"));
+        if (!isSupported_ || !getPictureInfo_ || !getPicture_) {
+            std::fprintf(stderr, "%s lacks an import export\n", path);
+            std::exit(1);
+        }
+    }
+    ~LoadedPlugin() { dlclose(handle_); }
+    LoadedPlugin(const LoadedPlugin&) = delete;
+    LoadedPlugin& operator=(const LoadedPlugin&) = delete;
+
+    // The host's whole sequence on one file, handles released; false on any failure.
+    bool decode(const std::vector<std::uint8_t>& file, const char* name) const {
+        // The host peeks at no fewer than SPI_PEEK_BYTES bytes.
+        if (file.size() < SPI_PEEK_BYTES || !isSupported_(name, file.data()))
+            return false;
+        SpiPictureInfo info{};
+        if (getPictureInfo_(file.data(), intptr_t(file.size()), SPI_INPUT_MEMORY, &info) !=
+            SPI_SUCCESS)
+            return false;
+        HLOCAL bitmapInfo = nullptr;
+        HLOCAL bits = nullptr;
+        const std::int32_t code = getPicture_(file.data(), intptr_t(file.size()), SPI_INPUT_MEMORY,
+                                              &bitmapInfo, &bits, nullptr, 0);
+        LocalFree(bitmapInfo);
+        LocalFree(bits);
+        return code == SPI_SUCCESS;
+    }
+
+private:
+    void* handle_ = nullptr;
+    SpiIsSupportedFunc isSupported_ = nullptr;
+    SpiGetPictureInfoFunc getPictureInfo_ = nullptr;
+    SpiGetPictureFunc getPicture_ = nullptr;
+};
+
+inline double seconds(const std::function<bool()>& run) {
+    const auto start = std::chrono::steady_clock::now();
+    if (!run()) {
+        std::fprintf(stderr, "decode failed\n");
+        std::exit(1);
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Best times of `rounds` alternating runs of two decodes, after one untimed
+// run of each: on a shared machine the slower runs measure the other processes.
+struct Pair {
+    double first;
+    double second;
+};
+inline Pair bestOfAlternating(int rounds, const std::function<bool()>& first,
+                              const std::function<bool()>& second) {
+    seconds(first);
+    seconds(second);
+    Pair best{1e30, 1e30};
+    for (int i = 0; i < rounds; ++i) {
+        best.first = std::min(best.first, seconds(first));
+        best.second = std::min(best.second, seconds(second));
+    }
+    return best;
+}
+
+inline int roundsFrom(int argc, char** argv, int fallback) {
+    return argc > 1 ? std::max(1, std::atoi(argv[1])) : fallback;
+}
+
+} // namespace spibench
