@@ -5,6 +5,7 @@
 #include "spi/webp/WebpSignature.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <webp/decode.h>
 #include <webp/demux.h>
@@ -32,8 +33,8 @@ std::int32_t spiCode(VP8StatusCode status) {
     return SPI_BROKEN_DATA;
 }
 
-// The file is handed to the incremental decoder in this many steps, so the
-// host's progress callback is heard (and can stop the decode) along the way.
+// The bitstream is handed to the incremental decoder in this many steps, so
+// the host's progress callback is heard (and can stop the decode) on the way.
 constexpr std::size_t FeedSteps = 32;
 constexpr std::size_t MinFeedBytes = 64 * 1024;
 
@@ -41,8 +42,8 @@ struct IncrementalDecoderDeleter {
     void operator()(WebPIDecoder* decoder) const { WebPIDelete(decoder); }
 };
 
-struct AnimDecoderDeleter {
-    void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
+struct DemuxerDeleter {
+    void operator()(WebPDemuxer* demuxer) const { WebPDemuxDelete(demuxer); }
 };
 
 } // namespace
@@ -64,93 +65,92 @@ std::int32_t WebpPicture::open(std::span<const std::uint8_t> bytes) {
     return SPI_SUCCESS;
 }
 
+std::int32_t WebpPicture::shownFrame(Frame& frame) const {
+    if (!animation_) {
+        frame = {bytes_, 0, 0, width_, height_};
+        return SPI_SUCCESS;
+    }
+    const WebPData data{bytes_.data(), bytes_.size()};
+    std::unique_ptr<WebPDemuxer, DemuxerDeleter> demuxer(WebPDemux(&data));
+    if (!demuxer)
+        return SPI_BROKEN_DATA;
+    WebPIterator first;
+    if (!WebPDemuxGetFrame(demuxer.get(), 1, &first))
+        return SPI_BROKEN_DATA;
+    // The frame's bitstream lies inside the file image, which outlives the demuxer.
+    frame = {{first.fragment.bytes, first.fragment.size},
+             std::uint32_t(std::max(first.x_offset, 0)),
+             std::uint32_t(std::max(first.y_offset, 0)),
+             std::uint32_t(std::max(first.width, 0)),
+             std::uint32_t(std::max(first.height, 0))};
+    WebPDemuxReleaseIterator(&first);
+    const bool inside = frame.width > 0 && frame.height > 0 && frame.left < width_ &&
+                        frame.top < height_ && frame.width <= width_ - frame.left &&
+                        frame.height <= height_ - frame.top;
+    // The frame's own header must agree with its place on the canvas.
+    WebPBitstreamFeatures features;
+    if (!inside ||
+        WebPGetFeatures(frame.bitstream.data(), frame.bitstream.size(), &features) !=
+            VP8_STATUS_OK ||
+        features.width != int(frame.width) || features.height != int(frame.height))
+        return SPI_BROKEN_DATA;
+    return SPI_SUCCESS;
+}
+
 std::int32_t WebpPicture::decode(spi::DibBuilder& dib, SpiProgressCallback progress,
                                  intptr_t user) const {
     if (bytes_.empty())
         return SPI_INTERNAL_ERROR;
-    return animation_ ? decodeFirstFrame(dib, progress, user) : decodeStill(dib, progress, user);
-}
-
-std::int32_t WebpPicture::decodeStill(spi::DibBuilder& dib, SpiProgressCallback progress,
-                                      intptr_t user) const {
+    Frame frame;
+    if (const std::int32_t code = shownFrame(frame); code != SPI_SUCCESS)
+        return code;
     if (const std::int32_t code = dib.start(width_, height_, hasAlpha_); code != SPI_SUCCESS)
         return code;
-    spi::Progress steps(progress, user, height_);
+    spi::Progress steps(progress, user, frame.height);
     if (!steps.report(0))
         return SPI_ABORTED;
 
+    // An animation's canvas starts out clear; the first frame is drawn on it.
+    const std::size_t stride = dib.stride();
+    std::uint8_t* const bottom = dib.directRow(height_ - 1);
+    if (frame.width != width_ || frame.height != height_)
+        std::memset(bottom, 0, stride * height_);
+
+    // The decoder writes straight into the bitmap, flipped, since the bitmap
+    // keeps its top row last in memory: the frame's bottom row comes first.
+    const std::size_t pixelBytes = hasAlpha_ ? 4 : 3;
+    const std::size_t offset =
+        std::size_t(height_ - frame.top - frame.height) * stride + frame.left * pixelBytes;
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config))
         return SPI_INTERNAL_ERROR;
-    // The decoder writes straight into the bitmap: flipped, since the bitmap
-    // keeps its top row last in memory.
     config.output.colorspace = hasAlpha_ ? MODE_BGRA : MODE_BGR;
     config.output.is_external_memory = 1;
-    config.output.u.RGBA.rgba = dib.directRow(height_ - 1);
-    config.output.u.RGBA.stride = static_cast<int>(dib.stride());
-    config.output.u.RGBA.size = dib.stride() * height_;
+    config.output.u.RGBA.rgba = bottom + offset;
+    config.output.u.RGBA.stride = static_cast<int>(stride);
+    config.output.u.RGBA.size = stride * height_ - offset;
     config.options.flip = 1;
 
     std::unique_ptr<WebPIDecoder, IncrementalDecoderDeleter> decoder(
         WebPIDecode(nullptr, 0, &config));
     if (!decoder)
         return SPI_NO_MEMORY;
-
-    const std::size_t step = std::max(bytes_.size() / FeedSteps, MinFeedBytes);
+    const std::span<const std::uint8_t> bitstream = frame.bitstream;
+    const std::size_t step = std::max(bitstream.size() / FeedSteps, MinFeedBytes);
     std::size_t fed = 0;
     VP8StatusCode status = VP8_STATUS_SUSPENDED;
-    while (status == VP8_STATUS_SUSPENDED && fed < bytes_.size()) {
-        fed = std::min(bytes_.size(), fed + step);
-        status = WebPIUpdate(decoder.get(), bytes_.data(), fed);
+    while (status == VP8_STATUS_SUSPENDED && fed < bitstream.size()) {
+        fed = std::min(bitstream.size(), fed + step);
+        status = WebPIUpdate(decoder.get(), bitstream.data(), fed);
         int rowsDone = 0;
         if (WebPIDecGetRGB(decoder.get(), &rowsDone, nullptr, nullptr, nullptr) != nullptr &&
             !steps.report(rowsDone))
             return SPI_ABORTED;
     }
-    // Still waiting for data once the whole file was given: the file is cut off.
+    // Still waiting for data once the whole bitstream was given: it is cut off.
     if (status != VP8_STATUS_OK)
         return spiCode(status);
-    return steps.report(height_) ? SPI_SUCCESS : SPI_ABORTED;
-}
-
-std::int32_t WebpPicture::decodeFirstFrame(spi::DibBuilder& dib, SpiProgressCallback progress,
-                                           intptr_t user) const {
-    // Refuse an oversized canvas before the demuxer allocates one.
-    if (const std::int32_t code = spi::checkPictureSize(width_, height_); code != SPI_SUCCESS)
-        return code;
-    spi::Progress steps(progress, user, height_);
-    if (!steps.report(0))
-        return SPI_ABORTED;
-
-    WebPAnimDecoderOptions options;
-    if (!WebPAnimDecoderOptionsInit(&options))
-        return SPI_INTERNAL_ERROR;
-    options.color_mode = MODE_BGRA;
-    options.use_threads = 0;
-    const WebPData data{bytes_.data(), bytes_.size()};
-    std::unique_ptr<WebPAnimDecoder, AnimDecoderDeleter> decoder(
-        WebPAnimDecoderNew(&data, &options));
-    if (!decoder)
-        return SPI_BROKEN_DATA;
-    WebPAnimInfo info;
-    if (!WebPAnimDecoderGetInfo(decoder.get(), &info) || info.canvas_width != width_ ||
-        info.canvas_height != height_ || info.frame_count == 0)
-        return SPI_BROKEN_DATA;
-
-    std::uint8_t* canvas = nullptr;
-    int timestamp = 0;
-    if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || canvas == nullptr)
-        return SPI_BROKEN_DATA;
-
-    if (const std::int32_t code = dib.start(width_, height_, hasAlpha_); code != SPI_SUCCESS)
-        return code;
-    const std::size_t canvasStride = std::size_t(width_) * 4;
-    for (std::uint32_t y = 0; y < height_; ++y) {
-        dib.putRow(y, canvas + y * canvasStride, spi::PixelFormat::Bgra8);
-        if (!steps.report(y + 1))
-            return SPI_ABORTED;
-    }
-    return SPI_SUCCESS;
+    return steps.report(frame.height) ? SPI_SUCCESS : SPI_ABORTED;
 }
 
 } // namespace webpspi

@@ -2,7 +2,8 @@
 
 // A WebP file image in memory: lossy, lossless, with or without alpha, or an
 // animation, of which the first frame is shown as the whole canvas looks once
-// that frame is drawn. Pictures with alpha come out 32-bit, others 24-bit.
+// that frame is drawn (clear, or black without alpha, where the frame does not
+// reach). Pictures with alpha come out 32-bit, others 24-bit.
 
 #include "sdk/sorteka_spi.h"
 
@@ -33,10 +34,17 @@ public:
                                       intptr_t user) const;
 
 private:
-    [[nodiscard]] std::int32_t decodeStill(spi::DibBuilder& dib, SpiProgressCallback progress,
-                                           intptr_t user) const;
-    [[nodiscard]] std::int32_t decodeFirstFrame(spi::DibBuilder& dib, SpiProgressCallback progress,
-                                                intptr_t user) const;
+    struct Frame {
+        std::span<const std::uint8_t> bitstream;
+        std::uint32_t left;
+        std::uint32_t top;
+        std::uint32_t width;
+        std::uint32_t height;
+    };
+
+    // The bitstream and place of what is shown: the whole file for a still
+    // picture, the first frame of an animation.
+    [[nodiscard]] std::int32_t shownFrame(Frame& frame) const;
 
     std::span<const std::uint8_t> bytes_;
     std::uint32_t width_ = 0;

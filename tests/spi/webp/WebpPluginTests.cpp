@@ -110,6 +110,34 @@ Bytes twoFrameAnimation(int width, int height, Rgba first, Rgba second) {
     return file;
 }
 
+// An animation on a `canvas` whose first frame, `frame` (a still WebP file),
+// covers only part of it at (left, top); a second frame fills the canvas.
+Bytes offsetFirstFrame(int canvasWidth, int canvasHeight, const Bytes& frame, int left, int top,
+                       const Bytes& fullSecondFrame) {
+    WebPMux* mux = WebPMuxNew();
+    WebPMuxFrameInfo info{};
+    info.id = WEBP_CHUNK_ANMF;
+    info.duration = 100;
+    info.bitstream = {frame.data(), frame.size()};
+    info.x_offset = left;
+    info.y_offset = top;
+    EXPECT_EQ(WebPMuxPushFrame(mux, &info, 1), WEBP_MUX_OK);
+    info.bitstream = {fullSecondFrame.data(), fullSecondFrame.size()};
+    info.x_offset = 0;
+    info.y_offset = 0;
+    EXPECT_EQ(WebPMuxPushFrame(mux, &info, 1), WEBP_MUX_OK);
+    EXPECT_EQ(WebPMuxSetCanvasSize(mux, canvasWidth, canvasHeight), WEBP_MUX_OK);
+    const WebPMuxAnimParams loop{0, 0};
+    EXPECT_EQ(WebPMuxSetAnimationParams(mux, &loop), WEBP_MUX_OK);
+    WebPData assembled;
+    WebPDataInit(&assembled);
+    EXPECT_EQ(WebPMuxAssemble(mux, &assembled), WEBP_MUX_OK);
+    Bytes file(assembled.bytes, assembled.bytes + assembled.size);
+    WebPDataClear(&assembled);
+    WebPMuxDelete(mux);
+    return file;
+}
+
 bool near(const Rgba& actual, const Rgba& expected, int tolerance) {
     return std::abs(actual.r - expected.r) <= tolerance &&
            std::abs(actual.g - expected.g) <= tolerance &&
@@ -225,6 +253,24 @@ TEST_F(WebpPlugin, AnimationShowsItsFirstFrame) {
     ASSERT_EQ(picture.height, 7);
     for (const auto& [x, y] : {std::pair{0, 0}, {11, 6}, {5, 3}})
         EXPECT_EQ(picture.pixel(x, y), (Rgba{200, 30, 10, 255})) << x << "," << y;
+}
+
+TEST_F(WebpPlugin, FirstFrameSmallerThanTheCanvasSitsAtItsOffset) {
+    // Offsets in an animation are even.
+    const int left = 4;
+    const int top = 6;
+    const Bytes file = offsetFirstFrame(21, 13, losslessPattern(7, 5, true), left, top,
+                                        losslessPattern(21, 13, true));
+    const DecodedPicture picture = decodeOk(file);
+    ASSERT_EQ(picture.width, 21);
+    ASSERT_EQ(picture.height, 13);
+    ASSERT_EQ(picture.bitCount, 32);
+    for (int y = 0; y < 13; ++y)
+        for (int x = 0; x < 21; ++x) {
+            const bool inFrame = x >= left && x < left + 7 && y >= top && y < top + 5;
+            const Rgba expected = inFrame ? patternAt(x - left, y - top, true) : Rgba{0, 0, 0, 0};
+            ASSERT_EQ(picture.pixel(x, y), expected) << x << "," << y;
+        }
 }
 
 TEST_F(WebpPlugin, CutOffOrDamagedFilesAreBrokenData) {
