@@ -71,9 +71,9 @@ void IconPicture::loadFromStream(QIODevice& device) {
     const graphics::IcoEntry& entry = entries[index];
 
     QImage image;
-    if (entry.png)
+    if (entry.png) {
         image = readWith(bytes.sliced(entry.offset, entry.size), "png");
-    else {
+    } else {
         checkIconDib(QByteArrayView(bytes).sliced(entry.offset, entry.size));
         image = readWith(singleEntryIcon(bytes, entry, 6 + 16 * index), "ico");
     }
