@@ -65,12 +65,13 @@ void TfrmOption::buildControls() {
     Label1 = new QLabel(QStringLiteral("ディレクトリ(&P):"), fraSusie);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->move(8, 40);
-    Label1->adjustSize();
 
     txtSusieDir = new QLineEdit(fraSusie);
     txtSusieDir->setObjectName(QStringLiteral("txtSusieDir"));
     txtSusieDir->setGeometry(88, 38, 265, 20);
+    // Sized after the buddy is set: until then the "&" shows as a character.
     Label1->setBuddy(txtSusieDir);
+    Label1->adjustSize();
 
     cmdSusieDirBrowse = new QPushButton(QStringLiteral("..."), fraSusie);
     cmdSusieDirBrowse->setObjectName(QStringLiteral("cmdSusieDirBrowse"));
@@ -88,12 +89,12 @@ void TfrmOption::buildControls() {
     lblDirectory = new QLabel(QStringLiteral("保存ディレクトリ(&S)"), this);
     lblDirectory->setObjectName(QStringLiteral("lblDirectory"));
     lblDirectory->move(16, 216);
-    lblDirectory->adjustSize();
 
     grdDirectory = new StringGrid(GridRows, GridColumns, this);
     grdDirectory->setObjectName(QStringLiteral("grdDirectory"));
     grdDirectory->setGeometry(8, 232, 385, 153);
     lblDirectory->setBuddy(grdDirectory);
+    lblDirectory->adjustSize();
 
     cmdDirBrowse = new QPushButton(QStringLiteral("..."), this);
     cmdDirBrowse->setObjectName(QStringLiteral("cmdDirBrowse"));
