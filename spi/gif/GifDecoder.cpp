@@ -200,6 +200,8 @@ std::int32_t decodeGif(std::span<const std::uint8_t> file, SpiProgressCallback p
     const bool interlaced = frame.gif->Image.Interlace;
     const int passes = interlaced ? 4 : 1;
 
+    const bool coversScreen = !frame.leavesGaps();
+    const std::size_t pixelBytes = dib.hasAlpha() ? 4 : 3;
     std::vector<GifPixelType> indices(frame.width);
     spi::Progress reporter(progress, user, frame.height);
     if (!reporter.report(0))
@@ -211,10 +213,16 @@ std::int32_t decodeGif(std::span<const std::uint8_t> file, SpiProgressCallback p
         for (std::uint32_t y = start; y < frame.height; y += step) {
             if (DGifGetLine(frame.gif, indices.data(), int(frame.width)) == GIF_ERROR)
                 return codeFor(frame.gif->Error);
-            std::uint8_t* out = &row[std::size_t(frame.left) * 4];
-            for (std::uint32_t x = 0; x < frame.width; ++x, out += 4)
-                std::memcpy(out, palette[indices[x]], 4);
-            dib.putRow(frame.top + y, row.data(), spi::PixelFormat::Bgra8);
+            if (std::uint8_t* direct = coversScreen ? dib.directRow(y) : nullptr) {
+                // The usual case: the colours go straight into the bitmap row.
+                for (std::uint32_t x = 0; x < frame.width; ++x, direct += pixelBytes)
+                    std::memcpy(direct, palette[indices[x]], pixelBytes);
+            } else {
+                std::uint8_t* out = &row[std::size_t(frame.left) * 4];
+                for (std::uint32_t x = 0; x < frame.width; ++x, out += 4)
+                    std::memcpy(out, palette[indices[x]], 4);
+                dib.putRow(frame.top + y, row.data(), spi::PixelFormat::Bgra8);
+            }
             if (!reporter.report(++done))
                 return SPI_ABORTED;
         }
