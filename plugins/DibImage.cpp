@@ -1,6 +1,9 @@
 #include "plugins/DibImage.h"
 
+#include "plugins/PluginHandle.h"
+
 #include <QList>
+#include <algorithm>
 #include <cstring>
 
 namespace plugins {
@@ -43,6 +46,30 @@ QList<QRgb> colorTableOf(const DibLayout& layout, DibBlock info) {
     for (qint64 i = 0; i < given; ++i)
         table[i] = qRgb(p[4 * i + 2], p[4 * i + 1], p[4 * i]);
     return table;
+}
+
+qint64 rowBytesOf(const graphics::DibHeader& h) {
+    return ((h.width * h.bitCount + 31) / 32) * 4;
+}
+
+QImage::Format formatOf(int bitCount) {
+    switch (bitCount) {
+    case 1:
+        return QImage::Format_Mono;
+    case 4:
+    case 8:
+        return QImage::Format_Indexed8;
+    case 16:
+        return QImage::Format_RGB555;
+    case 24:
+        return QImage::Format_BGR888;
+    default:
+        return QImage::Format_RGB32;
+    }
+}
+
+void freeAdoptedHandle(void* handle) {
+    LocalFree(static_cast<HLOCAL>(handle));
 }
 
 } // namespace
@@ -90,32 +117,13 @@ QImage imageFromPlainDib(const DibLayout& layout, DibBlock info, DibBlock bits) 
     const graphics::DibHeader& h = layout.header;
     const int width = int(h.width);
     const int height = int(h.height);
-    const qint64 rowBytes = ((h.width * h.bitCount + 31) / 32) * 4;
+    const qint64 rowBytes = rowBytesOf(h);
     auto sourceRow = [&](int y) {
         const qint64 row = h.topDown ? y : height - 1 - y;
         return bits.data + row * rowBytes;
     };
 
-    QImage::Format format = QImage::Format_Invalid;
-    switch (h.bitCount) {
-    case 1:
-        format = QImage::Format_Mono;
-        break;
-    case 4:
-    case 8:
-        format = QImage::Format_Indexed8;
-        break;
-    case 16:
-        format = QImage::Format_RGB555;
-        break;
-    case 24:
-        format = QImage::Format_BGR888;
-        break;
-    default:
-        format = QImage::Format_RGB32;
-        break;
-    }
-    QImage image(width, height, format);
+    QImage image(width, height, formatOf(h.bitCount));
     if (image.isNull())
         return {};
     if (h.bitCount <= 8)
@@ -149,6 +157,50 @@ QImage imageFromPlainDib(const DibLayout& layout, DibBlock info, DibBlock bits) 
             break;
         }
     }
+    return image;
+}
+
+QImage adoptPlainDib(const DibLayout& layout, DibBlock info, PluginHandle& bits) {
+    const graphics::DibHeader& h = layout.header;
+    if (h.bitCount == 4)
+        return imageFromPlainDib(layout, info, bits.block());
+
+    const int width = int(h.width);
+    const int height = int(h.height);
+    const qint64 rowBytes = rowBytesOf(h);
+    // The handle is ours now; blocks never move, so its memory stays put.
+    HLOCAL handle = bits.get();
+    auto* data = static_cast<unsigned char*>(LocalLock(handle));
+    LocalUnlock(handle);
+    if (!data)
+        return {};
+
+    if (!h.topDown) {
+        for (qint64 top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+            std::swap_ranges(data + top * rowBytes, data + (top + 1) * rowBytes,
+                             data + bottom * rowBytes);
+    }
+    if (h.bitCount == 16 || h.bitCount == 32) {
+        for (qint64 y = 0; y < height; ++y) {
+            unsigned char* row = data + y * rowBytes;
+            if (h.bitCount == 16) {
+                // The top bit is unused in 5-5-5 pixels; Qt wants it clear.
+                for (int x = 0; x < width; ++x)
+                    row[2 * x + 1] &= 0x7f;
+            } else {
+                // The fourth byte is unused in plain 32-bit pixels; Qt wants it opaque.
+                for (int x = 0; x < width; ++x)
+                    row[4 * x + 3] = 0xff;
+            }
+        }
+    }
+
+    QImage image(data, width, height, rowBytes, formatOf(h.bitCount), &freeAdoptedHandle, handle);
+    if (image.isNull())
+        return {};
+    (void)bits.release();
+    if (h.bitCount <= 8)
+        image.setColorTable(colorTableOf(layout, info));
     return image;
 }
 

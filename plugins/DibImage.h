@@ -15,6 +15,8 @@
 
 namespace plugins {
 
+class PluginHandle;
+
 // A block of memory a plug-in handed over, with the size its handle reports.
 struct DibBlock {
     const unsigned char* data = nullptr;
@@ -43,6 +45,13 @@ struct DibLayout {
 // The picture of a checked plain DIB: one pass over the rows, flipping
 // bottom-up ones. A null image when memory runs out.
 [[nodiscard]] QImage imageFromPlainDib(const DibLayout& layout, DibBlock info, DibBlock bits);
+
+// The picture of a checked plain DIB built on the pixel handle itself: the
+// rows are put in order in place (and unused bits cleared), and the picture
+// takes the handle over, freeing it when its last copy goes. 4-bit pixels,
+// which have no picture format of their own, are copied. A null image when
+// memory runs out; `bits` is then left as it was.
+[[nodiscard]] QImage adoptPlainDib(const DibLayout& layout, DibBlock info, PluginHandle& bits);
 
 // A BMP file holding a checked DIB of any other kind (bit fields, run-length
 // encoding), for the bitmap type's own reader.

@@ -4,6 +4,7 @@
 #include "graphics/Picture.h"
 #include "graphics/PictureLimits.h"
 #include "graphics/StreamBytes.h"
+#include "plugins/PluginHandle.h"
 #include "plugins/PluginLog.h"
 #include "plugins/SPIPatterns.h"
 #include "plugins/SPIs.h"
@@ -37,47 +38,12 @@ private:
     TInSPIAble& adapter_;
 };
 
-// A handle a plug-in handed over: locked while in use, unlocked and freed when
-// this goes, on every path.
-class HandedHandle {
-public:
-    HandedHandle() = default;
-    ~HandedHandle() {
-        if (!handle_)
-            return;
-        if (locked_)
-            LocalUnlock(handle_);
-        LocalFree(handle_);
-    }
-    HandedHandle(const HandedHandle&) = delete;
-    HandedHandle& operator=(const HandedHandle&) = delete;
-
-    HLOCAL* out() { return &handle_; }
-    [[nodiscard]] HLOCAL get() const { return handle_; }
-    // The locked block, or an empty one when the handle is no live handle.
-    plugins::DibBlock lock() {
-        if (!handle_)
-            return {};
-        const size_t size = LocalSize(handle_);
-        void* data = LocalLock(handle_);
-        if (!data)
-            return {};
-        locked_ = true;
-        return {static_cast<const unsigned char*>(data), qint64(size)};
-    }
-
-private:
-    HLOCAL handle_ = nullptr;
-    bool locked_ = false;
-};
-
 int32_t ignoreProgress(int32_t, int32_t, intptr_t) {
     return 0;
 }
 
 QString commentText(HLOCAL handle) {
-    HandedHandle comment;
-    *comment.out() = handle;
+    plugins::PluginHandle comment(handle);
     const plugins::DibBlock text = comment.lock();
     if (!text.data)
         return {};
@@ -188,8 +154,8 @@ bool TInSPIAble::decodeBlock(const TInSPI& plugin, const char* data, qint64 leng
         LocalFree(record.comment);
     }
 
-    HandedHandle info;
-    HandedHandle bits;
+    plugins::PluginHandle info;
+    plugins::PluginHandle bits;
     const int32_t result =
         plugin.GetPicture(data, intptr_t(length), SPI_INPUT_MEMORY, info.out(), bits.out(),
                           &ignoreProgress, reinterpret_cast<intptr_t>(this));
@@ -202,14 +168,12 @@ bool TInSPIAble::decodeBlock(const TInSPI& plugin, const char* data, qint64 leng
         *bits.out() = nullptr; // freed once, through `info`
         return false;
     }
-    const plugins::DibBlock infoBlock = info.lock();
-    const plugins::DibBlock bitsBlock = bits.lock();
-    if (!infoBlock.data || !bitsBlock.data) {
+    if (!info.lock().data || !bits.lock().data) {
         qCDebug(lcPlugins) << plugin.FileName() << "gave no usable handles";
         return false;
     }
     bool loaded = false;
     if (OnDIB)
-        OnDIB(infoBlock, bitsBlock, picture, loaded);
+        OnDIB(info, bits, picture, loaded);
     return loaded;
 }

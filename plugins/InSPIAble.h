@@ -12,6 +12,7 @@
 // whatever the plug-in returned and whatever the receiver did.
 
 #include "plugins/DibImage.h"
+#include "plugins/PluginHandle.h"
 
 #include <QString>
 #include <cstdint>
@@ -40,9 +41,11 @@ class TInSPIAble {
 public:
     using FileLoader = std::function<void(Picture& owner, const QString& fileName)>;
     using StreamLoader = std::function<void(Picture& owner, QIODevice& stream)>;
-    // Receives a decoded bitmap (bitmap info and pixel rows, each with the size
-    // of its handle); sets `loaded` when it took the picture.
-    using DIBEvent = std::function<void(plugins::DibBlock info, plugins::DibBlock bits,
+    // Receives a decoded bitmap: the bitmap info and the pixel rows, each a
+    // locked handle whose block() gives the memory and the handle's size. Sets
+    // `loaded` when it took the picture. It may take over a handle with
+    // release(); every handle it leaves is freed afterwards.
+    using DIBEvent = std::function<void(plugins::PluginHandle& info, plugins::PluginHandle& bits,
                                         const TPictureInfoRec& picture, bool& loaded)>;
 
     explicit TInSPIAble(Picture& owner) : Owner(owner) {}

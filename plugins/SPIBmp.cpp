@@ -25,7 +25,8 @@ TSPIBitmap::TSPIBitmap() : adapter_(std::make_unique<TInSPIAble>(*this)) {
     adapter_->NativeStreamLoader = [](Picture& owner, QIODevice& stream) {
         static_cast<TSPIBitmap&>(owner).loadBmpFromStream(stream);
     };
-    adapter_->OnDIB = [this](plugins::DibBlock info, plugins::DibBlock bits, const TPictureInfoRec&,
+    adapter_->OnDIB = [this](plugins::PluginHandle& info, plugins::PluginHandle& bits,
+                             const TPictureInfoRec&,
                              bool& loaded) { receiveDIB(info, bits, loaded); };
     adapter_->RetryPastHeader = RetryPastHeader;
 }
@@ -53,7 +54,10 @@ void TSPIBitmap::LoadFromNamedStream(QIODevice& device, const QString& fileName)
     adapter_->LoadFromNamedStream(device, fileName);
 }
 
-void TSPIBitmap::receiveDIB(plugins::DibBlock info, plugins::DibBlock bits, bool& loaded) {
+void TSPIBitmap::receiveDIB(plugins::PluginHandle& infoHandle, plugins::PluginHandle& bitsHandle,
+                            bool& loaded) {
+    const plugins::DibBlock info = infoHandle.block();
+    const plugins::DibBlock bits = bitsHandle.block();
     QString reason;
     const auto layout = plugins::checkDib(info, bits, &reason);
     if (!layout) {
@@ -61,7 +65,8 @@ void TSPIBitmap::receiveDIB(plugins::DibBlock info, plugins::DibBlock bits, bool
         return;
     }
     if (plugins::isPlainDib(*layout)) {
-        QImage image = plugins::imageFromPlainDib(*layout, info, bits);
+        // The picture keeps the plug-in's pixel handle rather than a copy of it.
+        QImage image = plugins::adoptPlainDib(*layout, info, bitsHandle);
         if (image.isNull())
             throw std::bad_alloc();
         setImage(std::move(image));

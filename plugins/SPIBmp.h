@@ -7,7 +7,9 @@
 //
 // A plug-in's bitmap is taken only after it has been checked against the
 // sizes of the handles it came in; a bitmap that does not fit makes that
-// plug-in's attempt fail, and the next one is tried.
+// plug-in's attempt fail, and the next one is tried. A plain bitmap's pixel
+// handle becomes the picture's memory (no copy); it is freed with the last
+// copy of the picture's image.
 
 #include "graphics/BitmapPicture.h"
 #include "plugins/InSPIAble.h"
@@ -33,7 +35,7 @@ public:
     bool RetryPastHeader = true;
 
 private:
-    void receiveDIB(plugins::DibBlock info, plugins::DibBlock bits, bool& loaded);
+    void receiveDIB(plugins::PluginHandle& info, plugins::PluginHandle& bits, bool& loaded);
 
     std::unique_ptr<TInSPIAble> adapter_;
 };

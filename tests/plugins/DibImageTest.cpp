@@ -4,6 +4,7 @@
 #include "plugins/DibImage.h"
 
 #include "graphics/BitmapPicture.h"
+#include "plugins/PluginHandle.h"
 #include "sdk/sorteka_spi.h"
 
 #include <QByteArray>
@@ -73,15 +74,21 @@ QByteArray rows(const std::vector<QByteArray>& topFirst, bool topDown) {
     return out;
 }
 
-QImage decode(const QByteArray& info, const QByteArray& bits) {
+// Decodes through the copying path or, with `adopt`, on the pixel handle itself.
+QImage decode(const QByteArray& info, const QByteArray& bits, bool adopt) {
     const Block infoBlock(info);
-    const Block bitsBlock(bits);
+    plugins::PluginHandle bitsHandle(LocalAlloc(LMEM_FIXED, size_t(bits.size())));
+    std::memcpy(LocalLock(bitsHandle.get()), bits.constData(), size_t(bits.size()));
+    LocalUnlock(bitsHandle.get());
+    const DibBlock bitsBlock = bitsHandle.lock();
     QString error;
-    const auto layout = plugins::checkDib(infoBlock.block(), bitsBlock.block(), &error);
+    const auto layout = plugins::checkDib(infoBlock.block(), bitsBlock, &error);
     EXPECT_TRUE(layout.has_value()) << error.toStdString();
     if (!layout || !plugins::isPlainDib(*layout))
         return {};
-    return plugins::imageFromPlainDib(*layout, infoBlock.block(), bitsBlock.block());
+    if (adopt)
+        return plugins::adoptPlainDib(*layout, infoBlock.block(), bitsHandle);
+    return plugins::imageFromPlainDib(*layout, infoBlock.block(), bitsBlock);
 }
 
 const QRgb red = qRgb(255, 0, 0);
@@ -99,54 +106,58 @@ void expectPixels(const QImage& image, const std::vector<std::vector<QRgb>>& exp
     }
 }
 
-TEST(DibImage, EveryPlainBitCountBottomUpAndTopDown) {
-    for (const bool topDown : {false, true}) {
-        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
-        const int h = topDown ? -2 : 2;
+TEST(DibImage, EveryPlainBitCountBottomUpAndTopDownCopiedOrAdopted) {
+    const size_t handles = SpiLiveHandleCount();
+    for (const bool adopt : {false, true}) {
+        for (const bool topDown : {false, true}) {
+            SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
+            SCOPED_TRACE(adopt ? "adopted" : "copied");
+            const int h = topDown ? -2 : 2;
 
-        // 24 bits, 3 wide: rows of 9 bytes padded to 12.
-        QByteArray top24 = QByteArray("\x00\x00\xff\x00\xff\x00\xff\x00\x00", 9) + QByteArray(3, 0);
-        QByteArray bottom24 =
-            QByteArray("\xff\xff\xff\x00\x00\x00\xff\x00\x00", 9) + QByteArray(3, 0);
-        expectPixels(decode(infoHeader(3, h, 24), rows({top24, bottom24}, topDown)),
-                     {{red, green, blue}, {white, black, blue}});
+            // 24 bits, 3 wide: rows of 9 bytes padded to 12.
+            const QByteArray top24 =
+                QByteArray("\x00\x00\xff\x00\xff\x00\xff\x00\x00", 9) + QByteArray(3, 0);
+            const QByteArray bottom24 =
+                QByteArray("\xff\xff\xff\x00\x00\x00\xff\x00\x00", 9) + QByteArray(3, 0);
+            expectPixels(decode(infoHeader(3, h, 24), rows({top24, bottom24}, topDown), adopt),
+                         {{red, green, blue}, {white, black, blue}});
 
-        // 32 bits with the unused byte left 0: still opaque.
-        QByteArray top32("\x00\x00\xff\x00\x00\xff\x00\x00", 8);
-        QByteArray bottom32("\xff\x00\x00\x00\xff\xff\xff\x00", 8);
-        const QImage image32 = decode(infoHeader(2, h, 32), rows({top32, bottom32}, topDown));
-        expectPixels(image32, {{red, green}, {blue, white}});
-        EXPECT_EQ(qAlpha(image32.pixel(0, 0)), 255);
+            // 32 bits with the unused byte left 0: still opaque.
+            const QByteArray top32("\x00\x00\xff\x00\x00\xff\x00\x00", 8);
+            const QByteArray bottom32("\xff\x00\x00\x00\xff\xff\xff\x00", 8);
+            const QImage image32 =
+                decode(infoHeader(2, h, 32), rows({top32, bottom32}, topDown), adopt);
+            expectPixels(image32, {{red, green}, {blue, white}});
+            EXPECT_EQ(qAlpha(image32.pixel(0, 0)), 255);
 
-        // 16 bits 5-5-5, the unused top bit set.
-        QByteArray top16("\x00\xfc\xe0\x83", 4);    // red (0x7c00|0x8000), green (0x03e0|0x8000)
-        QByteArray bottom16("\x1f\x00\xff\x7f", 4); // blue, white
-        expectPixels(decode(infoHeader(2, h, 16), rows({top16, bottom16}, topDown)),
-                     {{red, green}, {blue, white}});
+            // 16 bits 5-5-5 with the unused top bit set: red, green / blue, white.
+            const QByteArray top16("\x00\xfc\xe0\x83", 4);
+            const QByteArray bottom16("\x1f\x00\xff\x7f", 4);
+            expectPixels(decode(infoHeader(2, h, 16), rows({top16, bottom16}, topDown), adopt),
+                         {{red, green}, {blue, white}});
 
-        // 8 bits with a short colour table: indices past it are black.
-        const QByteArray table8 = colours({red, green});
-        expectPixels(
-            decode(infoHeader(3, h, 8, 0, 2) + table8,
-                   rows({QByteArray("\x00\x01\x07\x00", 4), QByteArray("\x01\x00\x00\x00", 4)},
-                        topDown)),
-            {{red, green, black}, {green, red, red}});
+            // 8 bits with a short colour table: indices past it are black.
+            const QByteArray rows8 = rows(
+                {QByteArray("\x00\x01\x07\x00", 4), QByteArray("\x01\x00\x00\x00", 4)}, topDown);
+            expectPixels(decode(infoHeader(3, h, 8, 0, 2) + colours({red, green}), rows8, adopt),
+                         {{red, green, black}, {green, red, red}});
 
-        // 4 bits, 3 wide: the high nibble is the left pixel.
-        const QByteArray table4 = colours({black, red, green, blue});
-        QByteArray info4 = infoHeader(3, h, 4, 0, 4) + table4;
-        expectPixels(decode(info4, rows({QByteArray("\x12\x30\x00\x00", 4),
-                                         QByteArray("\x33\x10\x00\x00", 4)},
-                                        topDown)),
-                     {{red, green, blue}, {blue, blue, red}});
+            // 4 bits, 3 wide: the high nibble is the left pixel.
+            const QByteArray rows4 = rows(
+                {QByteArray("\x12\x30\x00\x00", 4), QByteArray("\x33\x10\x00\x00", 4)}, topDown);
+            expectPixels(decode(infoHeader(3, h, 4, 0, 4) + colours({black, red, green, blue}),
+                                rows4, adopt),
+                         {{red, green, blue}, {blue, blue, red}});
 
-        // 1 bit: the high bit is the left pixel; no colour count means two entries.
-        expectPixels(
-            decode(infoHeader(3, h, 1) + colours({black, white}),
-                   rows({QByteArray("\xa0\x00\x00\x00", 4), QByteArray("\x40\x00\x00\x00", 4)},
-                        topDown)),
-            {{white, black, white}, {black, white, black}});
+            // 1 bit: the high bit is the left pixel; no colour count means two entries.
+            const QByteArray rows1 = rows(
+                {QByteArray("\xa0\x00\x00\x00", 4), QByteArray("\x40\x00\x00\x00", 4)}, topDown);
+            expectPixels(decode(infoHeader(3, h, 1) + colours({black, white}), rows1, adopt),
+                         {{white, black, white}, {black, white, black}});
+        }
     }
+    // Adopted pixel handles went with their pictures.
+    EXPECT_EQ(SpiLiveHandleCount(), handles);
 }
 
 TEST(DibImage, ABitmapFileForTheOwnReaderHasTheRightPixelOffset) {

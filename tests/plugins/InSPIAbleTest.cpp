@@ -34,14 +34,14 @@ protected:
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
             adapter_.LoadFromStream(file);
         };
-        adapter_.OnDIB = [this](plugins::DibBlock info, plugins::DibBlock bits,
+        adapter_.OnDIB = [this](plugins::PluginHandle& info, plugins::PluginHandle& bits,
                                 const TPictureInfoRec& picture, bool& loaded) {
             ++received_.calls;
             received_.picture = picture;
             received_.ext = adapter_.Ext;
             received_.fileName = adapter_.FileName;
-            received_.infoBytes = info.size;
-            received_.bitsBytes = bits.size;
+            received_.infoBytes = info.block().size;
+            received_.bitsBytes = bits.block().size;
             loaded = true;
         };
     }
@@ -105,9 +105,8 @@ TEST_F(InSPIAble, HandlesAreFreedWhenTheReceiverRaises) {
     TSPIs spis;
     spis.Add(CreateSPI(testPlugin("comment")));
     const size_t handles = SpiLiveHandleCount();
-    adapter_.OnDIB = [](plugins::DibBlock, plugins::DibBlock, const TPictureInfoRec&, bool&) {
-        throw std::runtime_error("receiver failed");
-    };
+    adapter_.OnDIB = [](plugins::PluginHandle&, plugins::PluginHandle&, const TPictureInfoRec&,
+                        bool&) { throw std::runtime_error("receiver failed"); };
     EXPECT_THROW(adapter_.LoadFromFile(dir_.write("a.cmt", tinyPicture(2, 2))), std::runtime_error);
     EXPECT_EQ(SpiLiveHandleCount(), handles);
     EXPECT_TRUE(adapter_.Ext.isEmpty());

@@ -19,13 +19,15 @@ TEST(MalformedPluginSelf, TheCorrectBitmapDecodes) {
     spis.Add(CreateSPI(testPlugin("malformed")));
     TempDir dir;
     const size_t handles = SpiLiveHandleCount();
-    TSPIBitmap picture;
-    picture.loadFromFile(dir.write("good.bad", malformedData(0)));
-    ASSERT_EQ(picture.width(), 2);
-    ASSERT_EQ(picture.height(), 2);
-    EXPECT_EQ(picture.image().pixel(1, 1), qRgb(255, 255, 255));
-    EXPECT_EQ(picture.image().pixel(0, 1), qRgb(0, 0, 0));
-    EXPECT_EQ(picture.image().pixel(1, 0), qRgb(0, 0, 0));
+    {
+        TSPIBitmap picture;
+        picture.loadFromFile(dir.write("good.bad", malformedData(0)));
+        ASSERT_EQ(picture.width(), 2);
+        ASSERT_EQ(picture.height(), 2);
+        EXPECT_EQ(picture.image().pixel(1, 1), qRgb(255, 255, 255));
+        EXPECT_EQ(picture.image().pixel(0, 1), qRgb(0, 0, 0));
+        EXPECT_EQ(picture.image().pixel(1, 0), qRgb(0, 0, 0));
+    }
     EXPECT_EQ(SpiLiveHandleCount(), handles);
 }
 

@@ -181,6 +181,26 @@ TEST_F(SPIBitmap, ANamedStreamAsksTheFiltersNamingItsExtensionFirst) {
     EXPECT_EQ(comment.supportedCalls(), 0);
 }
 
+TEST_F(SPIBitmap, ThePictureKeepsThePixelHandleUntilItsLastCopyGoes) {
+    collectionOf({"tiny"});
+    const size_t before = SpiLiveHandleCount();
+    QImage copy;
+    {
+        TSPIBitmap picture;
+        picture.loadFromFile(dir_.write("a.tpc", tinyPicture(3, 3)));
+        EXPECT_EQ(SpiLiveHandleCount(), before + 1); // the pixels; the info handle is freed
+        copy = picture.image();
+        TSPIBitmap second;
+        second.assign(picture);
+        picture.loadFromFile(dir_.write("b.tpc", tinyPicture(2, 2))); // a new handle
+        EXPECT_EQ(SpiLiveHandleCount(), before + 2);
+    }
+    EXPECT_EQ(SpiLiveHandleCount(), before + 1);
+    EXPECT_EQ(QColor(copy.pixel(2, 1)), tinyColour(2, 1));
+    copy = QImage();
+    EXPECT_EQ(SpiLiveHandleCount(), before);
+}
+
 TEST_F(SPIBitmap, AssigningCopiesTheRetrySetting) {
     TSPIBitmap source;
     source.RetryPastHeader = false;
