@@ -24,7 +24,7 @@ int main(int argc, char** argv)
         TfrmMain frmMain(prompter);
         frmMain.HelpFile = application.HelpFile;
         frmMain.commandLine = QCoreApplication::arguments().mid(1);
-        TfrmOption frmOption;
+        TfrmOption frmOption(prompter);
         TfrmAboutBox frmAboutBox;
         frmMain.attachForms(&frmOption, &frmAboutBox);
         frmMain.show();
