@@ -116,8 +116,9 @@ bool isCmyk(const jpeg_decompress_struct& cinfo) {
 } // namespace
 
 bool hasJpegSignature(std::span<const std::uint8_t> data) {
+    // The byte after the marker start is a marker code, or another 0xff as fill.
     return data.size() >= 4 && data[0] == 0xff && data[1] == 0xd8 && data[2] == 0xff &&
-           data[3] >= 0xc0 && data[3] != 0xff;
+           data[3] >= 0xc0;
 }
 
 std::int32_t readJpegInfo(std::span<const std::uint8_t> file, SpiPictureInfo* info) {

@@ -15,7 +15,7 @@ class DibBuilder;
 
 namespace spijpeg {
 
-// True for the start-of-image marker followed by another marker.
+// True for the start-of-image marker followed by another marker (or fill).
 [[nodiscard]] bool hasJpegSignature(std::span<const std::uint8_t> data);
 
 [[nodiscard]] std::int32_t readJpegInfo(std::span<const std::uint8_t> file, SpiPictureInfo* info);
