@@ -158,15 +158,40 @@ void TRegIniFile::WriteString(const QString& section, const QString& name, const
         throw ERegistryException::cannotCreateSection(section);
     const bool sectionExisted = SectionExists(section);
     const QString key = joinGroups(groupOf(section), name);
+    const std::optional<QVariant> previous =
+        settings_->contains(key) ? std::optional(settings_->value(key)) : std::nullopt;
     settings_->setValue(key, value);
     settings_->sync();
-    if (settings_->status() != QSettings::NoError) {
-        // Nothing more is done with the value: removing it again would be a
-        // pending change that rewrites the file when this object goes away.
-        if (!sectionExisted)
-            throw ERegistryException::cannotCreateSection(section);
-        throw ERegistryException::cannotWrite(name);
-    }
+    if (settings_->status() == QSettings::NoError && savedInFile(section, name))
+        return;
+    // Qt keeps one copy of the file per process and would write the failed
+    // value later through any other access object: put back what the file holds.
+    if (previous)
+        settings_->setValue(key, *previous);
+    else
+        settings_->remove(key);
+    if (!sectionExisted)
+        throw ERegistryException::cannotCreateSection(section);
+    throw ERegistryException::cannotWrite(name);
+}
+
+bool TRegIniFile::savedInFile(const QString& section, const QString& name) const
+{
+    // A save cut short by a full disk can still be reported as done: check that
+    // the file is whole and holds the value's line in its section.
+    QFile file(fileName_);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (!bytes.endsWith('\n'))
+        return false;
+    const QByteArray header = '[' + groupOf(section).toUtf8() + ']';
+    const qsizetype at = bytes.startsWith(header) ? 0 : bytes.indexOf('\n' + header);
+    if (at < 0)
+        return false;
+    const qsizetype next = bytes.indexOf("\n[", at + 1);
+    const QByteArray body = bytes.mid(at, next < 0 ? -1 : next - at);
+    return body.contains('\n' + name.toUtf8() + '=');
 }
 
 void TRegIniFile::WriteInteger(const QString& section, const QString& name, int value)

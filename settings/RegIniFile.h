@@ -51,6 +51,8 @@ public:
 
 private:
     [[nodiscard]] QString groupOf(const QString& section) const;
+    // True when the store's file on disk is whole and holds the value.
+    [[nodiscard]] bool savedInFile(const QString& section, const QString& name) const;
     // The stored text of a value, or nothing when it is missing.
     [[nodiscard]] std::optional<QString> storedText(const QString& section,
                                                     const QString& name) const;

@@ -142,13 +142,51 @@ TEST_F(RegIniFileTest, AFailedWriteNamesTheSectionWhenNewAndTheValueOtherwise)
 TEST_F(RegIniFileTest, AFailedWriteKeepsTheStoredFileIntact)
 {
     writeStore("[Setting]\nMethod=1\nCurrentDir=/pictures/\n");
-    const QByteArray before = readAll(storeFile());
     {
         TRegIniFile store(KeyPath);
         NoFileSpace full;
         EXPECT_THROW(store.WriteInteger("Setting", "Method", 0), ERegistryException);
+        EXPECT_THROW(store.WriteString("5", "Directory", "/x"), ERegistryException);
     }
-    EXPECT_EQ(readAll(storeFile()), before);
+    // Qt may write the file again in its own key order; what it holds stays.
+    const QString kept = QString::fromUtf8(readAll(storeFile()));
+    EXPECT_TRUE(kept.contains("Method=1\n") && kept.contains("CurrentDir=/pictures/\n"))
+        << qPrintable(kept);
+    EXPECT_FALSE(kept.contains("[5]"));
+    {
+        // The failed values are not waiting anywhere to be written later.
+        TRegIniFile again(KeyPath);
+        EXPECT_EQ(again.ReadInteger("Setting", "Method", 7), 1);
+        EXPECT_FALSE(again.SectionExists("5"));
+        again.WriteString("Setting", "CurrentDir", "/other/");
+    }
+    const QString after = QString::fromUtf8(readAll(storeFile()));
+    EXPECT_TRUE(after.contains("Method=1")) << qPrintable(after);
+    EXPECT_FALSE(after.contains("[5]"));
+}
+
+TEST_F(RegIniFileTest, ASaveCutShortByAFullDiskIsReportedAndRepairedByTheNextSave)
+{
+    QByteArray ini;
+    for (int i = 0; i < 9; ++i)
+        ini += QString("[%1]\nDescription=%2\nDirectory=/pictures/destination/%1\n")
+                   .arg(i)
+                   .arg(QString(40, QChar(u'写')))
+                   .toUtf8();
+    ini += "[Setting]\nMethod=1\n";
+    writeStore(ini);
+    {
+        TRegIniFile store(KeyPath);
+        NoFileSpace full(static_cast<rlim_t>(ini.size() / 2));
+        EXPECT_THROW(store.WriteString("Setting", "CurrentDir", "/new/"), ERegistryException);
+    }
+    TRegIniFile store(KeyPath);
+    store.WriteString("Setting", "Overwrite", "2");
+    EXPECT_EQ(store.ReadInteger("Setting", "Method", 0), 1);
+    EXPECT_EQ(settings::readDestinations(store)[8].Directory, "/pictures/destination/8");
+    const QString saved = QString::fromUtf8(readAll(storeFile()));
+    EXPECT_TRUE(saved.contains("Method=1\n")) << qPrintable(saved);
+    EXPECT_FALSE(saved.contains("CurrentDir"));
 }
 
 TEST(ParseStoredInteger, AcceptsSignedDecimalOnly)

@@ -34,12 +34,13 @@ inline void removeStore()
 // full disk, also for root, which ignores permission bits.
 class NoFileSpace {
 public:
-    NoFileSpace()
+    // `bytes`: how much any one file may hold from now on.
+    explicit NoFileSpace(rlim_t bytes = 0)
     {
         ::getrlimit(RLIMIT_FSIZE, &saved_);
         previous_ = std::signal(SIGXFSZ, SIG_IGN);
         rlimit none = saved_;
-        none.rlim_cur = 0;
+        none.rlim_cur = bytes;
         ::setrlimit(RLIMIT_FSIZE, &none);
     }
     ~NoFileSpace()
