@@ -201,6 +201,15 @@ TEST_F(SPIBitmap, ThePictureKeepsThePixelHandleUntilItsLastCopyGoes) {
     EXPECT_EQ(SpiLiveHandleCount(), before);
 }
 
+TEST_F(SPIBitmap, APluginBuiltAgainstTheSdkHeaderAloneDecodes) {
+    TSPIs& spis = collectionOf({"standalone"});
+    ASSERT_EQ(spis.Count(), 1);
+    EXPECT_EQ(spis.Items(0)->PluginName(), "Standalone filter");
+    TSPIBitmap picture;
+    picture.loadFromFile(dir_.write("a.tpc", tinyPicture(6, 5)));
+    expectTinyPicture(picture, 6, 5);
+}
+
 TEST_F(SPIBitmap, AssigningCopiesTheRetrySetting) {
     TSPIBitmap source;
     source.RetryPastHeader = false;
