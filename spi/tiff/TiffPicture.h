@@ -3,7 +3,8 @@
 // The first page of a TIFF file image in memory. Whatever libtiff's RGBA
 // reader handles comes out right: 1 to 16 bits per sample, grey, palette, RGB,
 // CMYK, YCbCr, CIE L*a*b*, with or without alpha, in strips or tiles, under
-// every compression this libtiff was built with. The file's orientation tag
+// every compression this libtiff was built with; 16-bit CMYK, which that
+// reader refuses, is read here. The file's orientation tag
 // is applied, so the picture stands as the file says.
 
 #include "sdk/sorteka_spi.h"
@@ -43,6 +44,10 @@ public:
                                       intptr_t user);
 
 private:
+    // 16-bit CMYK, which the RGBA reader leaves out, read sample by sample.
+    [[nodiscard]] std::int32_t decodeCmyk(spi::DibBuilder& dib, SpiProgressCallback progress,
+                                          intptr_t user);
+
     TiffMemoryFile file_;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;

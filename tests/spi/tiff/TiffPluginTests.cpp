@@ -353,6 +353,43 @@ TEST_F(TiffPlugin, SixteenBitGreyPaletteBilevelAndCmykComeOutRight) {
     });
 }
 
+TEST_F(TiffPlugin, SixteenBitCmykInStripsTilesAndPlanes) {
+    const auto ink = [](int x, int y, int c) {
+        return std::uint32_t(c == 3 ? y * 20 : (x * 9 + c * 50) % 256);
+    };
+    const auto expected = [&](int x, int y) {
+        const int paper = 255 - int(ink(x, y, 3));
+        auto colour = [&](int c) { return (255 - int(ink(x, y, c))) * paper / 255; };
+        return Rgba{colour(0), colour(1), colour(2), 255};
+    };
+    Page page = rgbPage(23, 11);
+    page.bitsPerSample = 16;
+    page.samplesPerPixel = 4;
+    page.photometric = PHOTOMETRIC_SEPARATED;
+    page.compression = COMPRESSION_LZW;
+    page.rowsPerStrip = 3;
+    page.sample = [&](int x, int y, int c) { return ink(x, y, c) * 257; };
+    expectPixels(decodeOk(tiffFile(page)), 23, 11, 1, expected);
+
+    Page tiledPlanes = page;
+    tiledPlanes.tileSize = 16;
+    tiledPlanes.separatePlanes = true;
+    tiledPlanes.orientation = ORIENTATION_BOTLEFT;
+    expectPixels(decodeOk(tiffFile(tiledPlanes)), 23, 11, 1,
+                 [&](int x, int y) { return expected(x, 10 - y); });
+
+    Page stripPlanes = page;
+    stripPlanes.separatePlanes = true;
+    const Bytes file = tiffFile(stripPlanes);
+    expectPixels(decodeOk(file), 23, 11, 1, expected);
+    // The strips come first in the file; damage them and keep the directory.
+    Bytes damaged = file;
+    std::fill(damaged.begin() + 8, damaged.begin() + std::ptrdiff_t(file.size() / 2), 0xff);
+    const DecodedPicture broken = plugin.decode(bytesOf(damaged));
+    EXPECT_EQ(broken.code, SPI_BROKEN_DATA);
+    EXPECT_EQ(broken.leakedHandles, 0);
+}
+
 TEST_F(TiffPlugin, AlphaComesOutStraightInThirtyTwoBits) {
     Page straight = rgbPage(12, 9);
     straight.samplesPerPixel = 4;
