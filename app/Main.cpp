@@ -9,6 +9,7 @@
 #include "dialogs/FormFont.h"
 #include "dialogs/Option.h"
 #include "dialogs/Prompter.h"
+#include "graphics/PictureFormats.h"
 #include "graphics/PicturePreview.h"
 #include "platform/Paths.h"
 #include "settings/RegIniFile.h"
@@ -160,6 +161,10 @@ bool TfrmMain::ShowPicture(const QString& path)
 
 bool TfrmMain::loadPicture(const QString& path)
 {
+    // A folder may hold thousands of files that are no picture; turning those
+    // away before the preview tries them spares raising an error for each.
+    if (!PictureFormats::instance().isRegistered(platform::extensionOf(path)))
+        return false;
     try {
         imgPreview->loadFromFile(path);
         return true;
