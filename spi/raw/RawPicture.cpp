@@ -54,6 +54,16 @@ int onStage(void* user, LibRaw_progress stage, int, int) {
 
 } // namespace
 
+// The kind of preview LibRaw found is kept in a protected member.
+class PreviewAwareLibRaw : public LibRaw {
+public:
+    explicit PreviewAwareLibRaw(unsigned flags) : LibRaw(flags) {}
+
+    [[nodiscard]] bool hasInterleavedBitmapThumbnail() const {
+        return write_thumb == &PreviewAwareLibRaw::ppm_thumb;
+    }
+};
+
 spi::Orientation orientationFromFlip(int flip) {
     // LibRaw keeps dcraw's encoding: bit 2 transposes, bit 1 mirrors top to
     // bottom, bit 0 mirrors left to right (applied in that order).
@@ -82,8 +92,8 @@ RawPicture::~RawPicture() = default;
 
 std::int32_t RawPicture::open(std::span<const std::uint8_t> bytes) {
     // LibRaw's default error callbacks print to stderr; a plug-in stays quiet.
-    raw_ = std::make_unique<LibRaw>(LIBRAW_OPIONS_NO_MEMERR_CALLBACK |
-                                    LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
+    raw_ = std::make_unique<PreviewAwareLibRaw>(LIBRAW_OPIONS_NO_MEMERR_CALLBACK |
+                                                LIBRAW_OPIONS_NO_DATAERR_CALLBACK);
     if (bytes.empty())
         return SPI_UNKNOWN_FORMAT;
     bytes_ = bytes;
@@ -130,6 +140,12 @@ bool RawPicture::pickPreview() {
     const INT64 offset = raw_->get_internal_data_pointer()->internal_data.toffset;
     if (data.thumbnail.tlength == 0 || offset <= 0 || std::uint64_t(offset) > bytes_.size() ||
         data.thumbnail.tlength > bytes_.size() - std::uint64_t(offset))
+        return false;
+    // LibRaw 0.20 overruns its own buffer unpacking a preview stored as
+    // separate colour planes whose length disagrees with its size. Only JPEG
+    // previews and interleaved RGB bitmaps are shown anyway, so nothing else
+    // is unpacked.
+    if (!raw_->is_jpeg_thumb() && !raw_->hasInterleavedBitmapThumbnail())
         return false;
     if (raw_->unpack_thumb() != LIBRAW_SUCCESS || data.thumbnail.thumb == nullptr)
         return false;

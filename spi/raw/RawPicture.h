@@ -14,13 +14,13 @@
 #include <memory>
 #include <span>
 
-class LibRaw;
-
 namespace spi {
 class DibBuilder;
 }
 
 namespace rawspi {
+
+class PreviewAwareLibRaw;
 
 // The EXIF orientation that LibRaw's "flip" value stands for.
 [[nodiscard]] spi::Orientation orientationFromFlip(int flip);
@@ -59,7 +59,7 @@ private:
     [[nodiscard]] std::int32_t decodeHalfSize(spi::DibBuilder& dib, SpiProgressCallback progress,
                                               intptr_t user);
 
-    std::unique_ptr<LibRaw> raw_;
+    std::unique_ptr<PreviewAwareLibRaw> raw_;
     Source source_ = Source::HalfSize;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;

@@ -160,16 +160,27 @@ TEST_F(HeifPlugin, AlphaGivesThirtyTwoBitPixels) {
     }
 }
 
-TEST_F(HeifPlugin, TenBitSamplesComeOutAsEightBit) {
+TEST_F(HeifPlugin, TenBitAndGreySources) {
     // HEVC Main 10 only: Debian's AV1 encoder asserts on 10-bit RGB input.
     const auto file = blockFile({.tenBit = true, .lossless = false});
     ASSERT_FALSE(file.empty());
-    const auto picture = plugin.decode(bytesOf(file));
+    auto picture = plugin.decode(bytesOf(file));
     ASSERT_EQ(picture.code, SPI_SUCCESS);
     EXPECT_EQ(picture.bitCount, 24);
     EXPECT_TRUE(near(picture.pixel(8, 8), Red));
     EXPECT_TRUE(near(picture.pixel(8, 40), Blue));
     EXPECT_TRUE(near(picture.pixel(32, 24), Grey));
+
+    // Grey takes the red value: white top left, black top right and bottom left.
+    for (const Codec codec : {Codec::Hevc, Codec::Av1}) {
+        SCOPED_TRACE(codec == Codec::Hevc ? "HEIC" : "AVIF");
+        picture = plugin.decode(bytesOf(blockFile({.codec = codec, .grey = true})));
+        ASSERT_EQ(picture.code, SPI_SUCCESS);
+        EXPECT_EQ(picture.bitCount, 24);
+        EXPECT_TRUE(near(picture.pixel(8, 8), (Rgba{255, 255, 255, 255}), 4));
+        EXPECT_TRUE(near(picture.pixel(56, 8), (Rgba{0, 0, 0, 255}), 4));
+        EXPECT_TRUE(near(picture.pixel(32, 24), Grey, 4));
+    }
 }
 
 TEST_F(HeifPlugin, TheFileTurnIsAppliedOnceAndExifIsNotAppliedAgain) {

@@ -69,6 +69,14 @@ void fillPlane(heif_image* image, int width, int height, const PixelSource& pixe
     }
 }
 
+void fillGreyPlane(heif_image* image, int width, int height, const PixelSource& pixel) {
+    int stride = 0;
+    std::uint8_t* plane = heif_image_get_plane(image, heif_channel_Y, &stride);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            plane[std::ptrdiff_t(y) * stride + x] = pixel(x, y)[0];
+}
+
 } // namespace
 
 std::vector<std::uint8_t> writeHeif(int width, int height, const PixelSource& pixel,
@@ -80,15 +88,20 @@ std::vector<std::uint8_t> writeHeif(int width, int height, const PixelSource& pi
         chroma =
             options.alpha ? heif_chroma_interleaved_RRGGBBAA_BE : heif_chroma_interleaved_RRGGBB_BE;
     heif_image* rawImage = nullptr;
-    if (heif_image_create(width, height, heif_colorspace_RGB, chroma, &rawImage).code !=
-        heif_error_Ok)
-        return {};
-    std::unique_ptr<heif_image, ImageDeleter> image(rawImage);
-    if (heif_image_add_plane(image.get(), heif_channel_interleaved, width, height,
-                             options.tenBit ? 10 : 8)
+    if (heif_image_create(width, height,
+                          options.grey ? heif_colorspace_monochrome : heif_colorspace_RGB,
+                          options.grey ? heif_chroma_monochrome : chroma, &rawImage)
             .code != heif_error_Ok)
         return {};
-    fillPlane(image.get(), width, height, pixel, options);
+    std::unique_ptr<heif_image, ImageDeleter> image(rawImage);
+    const heif_channel channel = options.grey ? heif_channel_Y : heif_channel_interleaved;
+    if (heif_image_add_plane(image.get(), channel, width, height, options.tenBit ? 10 : 8).code !=
+        heif_error_Ok)
+        return {};
+    if (options.grey)
+        fillGreyPlane(image.get(), width, height, pixel);
+    else
+        fillPlane(image.get(), width, height, pixel, options);
 
     heif_encoder* rawEncoder = nullptr;
     const heif_compression_format format =

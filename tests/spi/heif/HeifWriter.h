@@ -14,6 +14,8 @@ enum class Codec { Hevc, Av1 };
 struct HeifOptions {
     Codec codec = Codec::Hevc;
     bool alpha = false;
+    // One grey channel (the red value) instead of colour.
+    bool grey = false;
     // Samples of 10 bits instead of 8 (HEVC Main 10 / AV1 high bit depth).
     bool tenBit = false;
     // The turn and mirror stored as the file's own transformation boxes.
