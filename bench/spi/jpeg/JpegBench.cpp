@@ -1,15 +1,16 @@
 // Times the JPEG plug-in's whole decode (IsSupported, GetPictureInfo,
 // GetPicture, releasing the handles) against libjpeg-turbo decoding the same
-// file with its default settings into an RGB buffer, on photo-like pictures of
-// 12 and 24 megapixels made at run time, and prints the ratio of the best runs.
+// file with its default settings into an RGB buffer (memory already touched,
+// and new memory), on photo-like pictures of 12 and 24 megapixels made at run
+// time, and prints the ratios of the best runs.
 // Usage: spi_jpeg_bench [rounds]
 
 #include "PluginBench.h"
 
 #include <cstdio>
-#include <memory>
 #include <cstdlib>
 #include <jpeglib.h>
+#include <memory>
 
 namespace {
 
@@ -40,9 +41,10 @@ std::vector<std::uint8_t> encodeJpeg(const std::vector<std::uint8_t>& rgb, int w
     return file;
 }
 
-// The floor: what a program using the library directly does, into a buffer
-// of its own for each picture, as the plug-in makes one for each.
-bool directDecode(const std::vector<std::uint8_t>& file) {
+// The floor: what a program using the library directly does. Into `reused`
+// when given, memory already touched by an earlier run, the strictest floor;
+// else into a new buffer, as the plug-in makes a new bitmap for each picture.
+bool directDecode(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>* reused) {
     jpeg_decompress_struct cinfo{};
     jpeg_error_mgr errors{};
     cinfo.err = jpeg_std_error(&errors);
@@ -51,7 +53,12 @@ bool directDecode(const std::vector<std::uint8_t>& file) {
     jpeg_read_header(&cinfo, TRUE);
     jpeg_start_decompress(&cinfo);
     const std::size_t stride = std::size_t(cinfo.output_width) * 3;
-    const std::unique_ptr<std::uint8_t[]> out(new std::uint8_t[stride * cinfo.output_height]);
+    std::unique_ptr<std::uint8_t[]> fresh;
+    if (reused)
+        reused->resize(stride * cinfo.output_height);
+    else
+        fresh.reset(new std::uint8_t[stride * cinfo.output_height]);
+    std::uint8_t* out = reused ? reused->data() : fresh.get();
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW row = &out[std::size_t(cinfo.output_scanline) * stride];
         jpeg_read_scanlines(&cinfo, &row, 1);
@@ -68,12 +75,19 @@ int main(int argc, char** argv) {
     const spibench::LoadedPlugin plugin(SPI_PLUGIN_FILE);
     for (const auto& [width, height] : {std::pair{4000, 3000}, {6000, 4000}}) {
         const auto file = encodeJpeg(spibench::photoLike(width, height, 7), width, height);
-        const auto best = spibench::bestOfAlternating(
+        std::vector<std::uint8_t> reused;
+        const auto strict = spibench::bestOfAlternating(
             rounds, [&] { return plugin.decode(file, "photo.jpg"); },
-            [&] { return directDecode(file); });
-        std::printf("JPEG %2d MP (%zu KB): plug-in %.1f ms, libjpeg-turbo %.1f ms, ratio %.3f\n",
-                    width * height / 1000000, file.size() / 1024, best.first * 1e3,
-                    best.second * 1e3, best.first / best.second);
+            [&] { return directDecode(file, &reused); });
+        const auto fresh = spibench::bestOfAlternating(
+            rounds, [&] { return plugin.decode(file, "photo.jpg"); },
+            [&] { return directDecode(file, nullptr); });
+        const double pluginTime = std::min(strict.first, fresh.first);
+        std::printf(
+            "JPEG %2d MP (%zu KB): plug-in %.1f ms; libjpeg-turbo into touched memory %.1f ms, "
+            "ratio %.3f; into new memory %.1f ms, ratio %.3f\n",
+            width * height / 1000000, file.size() / 1024, pluginTime * 1e3, strict.second * 1e3,
+            pluginTime / strict.second, fresh.second * 1e3, pluginTime / fresh.second);
     }
     return 0;
 }

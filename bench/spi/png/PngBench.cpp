@@ -1,14 +1,15 @@
 // Times the PNG plug-in's whole decode (IsSupported, GetPictureInfo,
 // GetPicture, releasing the handles) against libpng reading the same file into
-// an RGB buffer, on photo-like pictures of 12 and 24 megapixels made at run
-// time, and prints the ratio of the best runs.
+// an RGB buffer (memory already touched, and new memory), on photo-like
+// pictures of 12 and 24 megapixels made at run time, and prints the ratios of
+// the best runs.
 // Usage: spi_png_bench [rounds]
 
 #include "PluginBench.h"
 
 #include <cstdio>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <png.h>
 
 namespace {
@@ -49,9 +50,10 @@ void readBytes(png_structp png, png_bytep out, png_size_t count) {
     reading->offset += count;
 }
 
-// The floor: what a program using the library directly does, into a buffer
-// of its own for each picture, as the plug-in makes one for each.
-bool directDecode(const std::vector<std::uint8_t>& file) {
+// The floor: what a program using the library directly does. Into `reused`
+// when given, memory already touched by an earlier run, the strictest floor;
+// else into a new buffer, as the plug-in makes a new bitmap for each picture.
+bool directDecode(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>* reused) {
     Reading reading{&file, 0};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -64,7 +66,12 @@ bool directDecode(const std::vector<std::uint8_t>& file) {
     png_read_update_info(png, info);
     const std::size_t stride = png_get_rowbytes(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
-    const std::unique_ptr<std::uint8_t[]> out(new std::uint8_t[stride * height]);
+    std::unique_ptr<std::uint8_t[]> fresh;
+    if (reused)
+        reused->resize(stride * height);
+    else
+        fresh.reset(new std::uint8_t[stride * height]);
+    std::uint8_t* out = reused ? reused->data() : fresh.get();
     for (png_uint_32 y = 0; y < height; ++y)
         png_read_row(png, &out[y * stride], nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
@@ -78,12 +85,19 @@ int main(int argc, char** argv) {
     const spibench::LoadedPlugin plugin(SPI_PLUGIN_FILE);
     for (const auto& [width, height] : {std::pair{4000, 3000}, {6000, 4000}}) {
         const auto file = encodePng(spibench::photoLike(width, height, 7), width, height);
-        const auto best = spibench::bestOfAlternating(
+        std::vector<std::uint8_t> reused;
+        const auto strict = spibench::bestOfAlternating(
             rounds, [&] { return plugin.decode(file, "photo.png"); },
-            [&] { return directDecode(file); });
-        std::printf("PNG %2d MP (%zu KB): plug-in %.1f ms, libpng %.1f ms, ratio %.3f\n",
-                    width * height / 1000000, file.size() / 1024, best.first * 1e3,
-                    best.second * 1e3, best.first / best.second);
+            [&] { return directDecode(file, &reused); });
+        const auto fresh = spibench::bestOfAlternating(
+            rounds, [&] { return plugin.decode(file, "photo.png"); },
+            [&] { return directDecode(file, nullptr); });
+        const double pluginTime = std::min(strict.first, fresh.first);
+        std::printf("PNG %2d MP (%zu KB): plug-in %.1f ms; libpng into touched memory %.1f ms, "
+                    "ratio %.3f; into new memory %.1f ms, ratio %.3f\n",
+                    width * height / 1000000, file.size() / 1024, pluginTime * 1e3,
+                    strict.second * 1e3, pluginTime / strict.second, fresh.second * 1e3,
+                    pluginTime / fresh.second);
     }
     return 0;
 }
