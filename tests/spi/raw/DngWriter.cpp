@@ -13,6 +13,9 @@
 namespace rawtest {
 namespace {
 
+// DNG's photometric interpretation for linear sensor data, which tiff.h lacks.
+constexpr int PhotometricLinearRaw = 34892;
+
 struct TiffCloser {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
@@ -74,11 +77,14 @@ bool writeSensor(TIFF* tiff, const SceneSource& scene, const DngOptions& options
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 16);
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_CFA);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
+                 options.monochrome ? PhotometricLinearRaw : PHOTOMETRIC_CFA);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, options.height);
-    TIFFSetField(tiff, TIFFTAG_CFAREPEATPATTERNDIM, patternSize);
-    TIFFSetField(tiff, TIFFTAG_CFAPATTERN, 4, rggb);
+    if (!options.monochrome) {
+        TIFFSetField(tiff, TIFFTAG_CFAREPEATPATTERNDIM, patternSize);
+        TIFFSetField(tiff, TIFFTAG_CFAPATTERN, 4, rggb);
+    }
     TIFFSetField(tiff, TIFFTAG_WHITELEVEL, 1, &white);
     // Cameras put the directories before the pixel data, where a reader that
     // peeks at the file's head finds them; libtiff does that when asked to
@@ -89,7 +95,7 @@ bool writeSensor(TIFF* tiff, const SceneSource& scene, const DngOptions& options
     for (int y = 0; y < options.height; ++y) {
         for (int x = 0; x < options.width; ++x) {
             // R G / G B cells: each photosite sees one colour of the scene.
-            const int colour = (y % 2) + (x % 2);
+            const int colour = options.monochrome ? 0 : (y % 2) + (x % 2);
             row[std::size_t(x)] = std::uint16_t(scene(x, y)[std::size_t(colour)] * 257);
         }
         if (TIFFWriteScanline(tiff, row.data(), std::uint32_t(y), 0) < 0)

@@ -1,7 +1,7 @@
 #pragma once
 
 // Writes small DNG files with libtiff, for the RAW plug-in's tests, fuzz
-// corpus and benchmark: a 16-bit Bayer (RGGB) sensor image whose cells sample
+// corpus and benchmark: a 16-bit Bayer (RGGB) or monochrome sensor image whose cells sample
 // a scene given as colours, optionally preceded by a preview image in the
 // first directory (plain RGB or a JPEG written with libjpeg), as cameras and
 // converters store it.
@@ -29,6 +29,9 @@ struct DngOptions {
     // Directories before the pixel data, as cameras write them; else after
     // it, where libtiff puts them by default.
     bool directoriesFirst = true;
+    // A monochrome sensor (linear, one sample per pixel: the scene's red)
+    // instead of the Bayer pattern.
+    bool monochrome = false;
 };
 
 // Writes the file to `path`; false when libtiff or libjpeg failed.

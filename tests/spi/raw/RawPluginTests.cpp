@@ -184,6 +184,24 @@ TEST_F(RawPlugin, WithoutAPreviewTheSensorIsDevelopedAtHalfSize) {
     EXPECT_EQ(corners(picture), "rbbb");
 }
 
+TEST_F(RawPlugin, AMonochromeSensorComesOutGrey) {
+    // No Bayer cells to merge, so nothing shrinks; the red quadrant reads bright.
+    const auto file = dng({.monochrome = true});
+    SpiPictureInfo info{};
+    ASSERT_EQ(plugin.pictureInfo(bytesOf(file), info), SPI_SUCCESS);
+    const auto picture = plugin.decode(bytesOf(file));
+    ASSERT_EQ(picture.code, SPI_SUCCESS);
+    EXPECT_EQ(picture.width, info.width);
+    EXPECT_EQ(picture.height, info.height);
+    const Rgba bright = picture.pixel(4, 4);
+    const Rgba dark = picture.pixel(picture.width - 4, picture.height - 4);
+    EXPECT_EQ(bright.r, bright.g);
+    EXPECT_EQ(bright.g, bright.b);
+    EXPECT_EQ(dark.r, dark.b);
+    EXPECT_GT(bright.r, 200);
+    EXPECT_LT(dark.r, 30);
+}
+
 TEST_F(RawPlugin, AnEmbeddedPreviewIsShownInstead) {
     const auto rgb = dng({.preview = Preview::Rgb});
     SpiPictureInfo info{};
