@@ -38,7 +38,12 @@ struct ErrorManager {
 }
 
 [[noreturn]] void onError(j_common_ptr cinfo) {
-    failWith(cinfo, cinfo->err->msg_code == JERR_OUT_OF_MEMORY ? SPI_NO_MEMORY : SPI_BROKEN_DATA);
+    // Without temporary files, a picture beyond the memory cap ends as a
+    // request for backing store.
+    const int message = cinfo->err->msg_code;
+    failWith(cinfo, message == JERR_OUT_OF_MEMORY || message == JERR_NO_BACKING_STORE
+                        ? SPI_NO_MEMORY
+                        : SPI_BROKEN_DATA);
 }
 
 void onMessage(j_common_ptr cinfo, int level) {
