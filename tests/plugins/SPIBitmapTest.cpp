@@ -75,6 +75,7 @@ TEST_F(SPIBitmap, AShortFileIsPaddedForIsSupportedAndKeepsItsLengthElsewhere) {
     EXPECT_EQ(probe.lastInfoLength(), data.size());
     EXPECT_EQ(probe.lastPictureLength(), data.size());
     EXPECT_EQ(probe.lastName(), path);
+    EXPECT_TRUE(probe.infoArrivedZeroed());
 }
 
 TEST_F(SPIBitmap, ALongFileIsPassedAsItIs) {

@@ -72,6 +72,10 @@ int TinyProbe::supportedCalls() const {
     return probeFunction<int (*)()>(*library_, "TinySupportedCalls")();
 }
 
+bool TinyProbe::infoArrivedZeroed() const {
+    return probeFunction<int (*)()>(*library_, "TinyInfoArrivedZeroed")() != 0;
+}
+
 bool isLoaded(const QString& path) {
     void* handle = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_NOLOAD);
     if (!handle)

@@ -35,6 +35,8 @@ public:
     [[nodiscard]] std::intptr_t lastInfoLength() const;
     [[nodiscard]] std::intptr_t lastPictureLength() const;
     [[nodiscard]] int supportedCalls() const;
+    // True when the last picture-info record arrived filled with zero bytes.
+    [[nodiscard]] bool infoArrivedZeroed() const;
 
 private:
     std::unique_ptr<platform::SharedLibrary> library_;

@@ -39,6 +39,7 @@ static char last_name[256];
 static intptr_t last_info_length = -1;
 static intptr_t last_picture_length = -1;
 static int supported_calls = 0;
+static int info_arrived_zeroed = 0;
 
 /* Some builds leave out the exports that use these helpers. */
 #define MAYBE_UNUSED __attribute__((unused))
@@ -54,6 +55,9 @@ SPI_EXPORT intptr_t TinyLastInfoLength(void) {
 }
 SPI_EXPORT intptr_t TinyLastPictureLength(void) {
     return last_picture_length;
+}
+SPI_EXPORT int TinyInfoArrivedZeroed(void) {
+    return info_arrived_zeroed;
 }
 SPI_EXPORT int TinySupportedCalls(void) {
     return supported_calls;
@@ -128,6 +132,10 @@ SPI_EXPORT int32_t GetPictureInfo(const void* data, intptr_t length, uint32_t fl
     int32_t width = 0;
     int32_t height = 0;
     last_info_length = length;
+    {
+        static const SpiPictureInfo zero;
+        info_arrived_zeroed = memcmp(info, &zero, sizeof zero) == 0;
+    }
     if (flag != SPI_INPUT_MEMORY)
         return SPI_NOT_IMPLEMENTED;
     if (!tiny_size((const unsigned char*)data, length, &width, &height))
