@@ -1,7 +1,5 @@
 #include "plugins/SPIPatterns.h"
 
-#include <QRegularExpression>
-
 namespace plugins {
 
 QString extensionWithDot(const QString& name) {
@@ -32,10 +30,11 @@ SearchMask splitSearchMask(const QString& mask) {
     return {mask.left(slash + 1), mask.mid(slash + 1)};
 }
 
-bool matchesPattern(const QString& name, const QString& pattern) {
-    const QRegularExpression expression =
-        QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive);
-    return expression.isValid() && expression.match(name).hasMatch();
+WildcardPattern::WildcardPattern(const QString& pattern)
+    : expression_(QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive)) {}
+
+bool WildcardPattern::matches(const QString& name) const {
+    return expression_.isValid() && expression_.match(name).hasMatch();
 }
 
 } // namespace plugins

@@ -2,6 +2,7 @@
 
 // Text rules for plug-in file patterns and the names they are matched against.
 
+#include <QRegularExpression>
 #include <QString>
 
 namespace plugins {
@@ -22,9 +23,15 @@ struct SearchMask {
 };
 [[nodiscard]] SearchMask splitSearchMask(const QString& mask);
 
-// True when the file `name` matches the wildcard `pattern` ("*", "?", "[...]"),
-// without regard to letter case, as plug-in patterns are usually written in
-// either case.
-[[nodiscard]] bool matchesPattern(const QString& name, const QString& pattern);
+// A wildcard pattern ("*", "?", "[...]") for file names, matched without
+// regard to letter case, as plug-in file names are written in either case.
+class WildcardPattern {
+public:
+    explicit WildcardPattern(const QString& pattern);
+    [[nodiscard]] bool matches(const QString& name) const;
+
+private:
+    QRegularExpression expression_;
+};
 
 } // namespace plugins

@@ -170,13 +170,14 @@ void TSPIs::searchDirectory(QString directory, const QString& pattern) {
     rule.hidden = false;
     rule.system = false;
 
+    const plugins::WildcardPattern wildcard(pattern);
     QStringList found;
     {
         const auto enumeration = platform::DirectoryEnumeration::open(directory, rule);
         if (!enumeration)
             return;
         while (const auto entry = enumeration->next()) {
-            if (!plugins::matchesPattern(entry->name, pattern))
+            if (!wildcard.matches(entry->name))
                 continue;
             const QString name = directory + entry->name;
             // The same file reached through another folder text (a symbolic
