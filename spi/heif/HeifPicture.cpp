@@ -2,6 +2,7 @@
 
 #include "spi/common/DibBuilder.h"
 #include "spi/common/Progress.h"
+#include "spi/common/SizeMath.h"
 
 #include <libheif/heif.h>
 #include <limits>
@@ -9,6 +10,9 @@
 
 namespace heifspi {
 namespace {
+
+constexpr int MaxSide = 16384;
+static_assert(std::uint64_t(MaxSide) * MaxSide <= spi::MaxPixels);
 
 std::int32_t spiCode(const heif_error& error) {
     switch (error.code) {
@@ -71,6 +75,12 @@ std::int32_t HeifPicture::open(std::span<const std::uint8_t> bytes) {
     context_ = heif_context_alloc();
     if (!context_)
         return SPI_NO_MEMORY;
+    // A grid picture declares its full size apart from the size the file
+    // reports for it, and libheif allocates what the grid declares. Capping
+    // each side at the square root of the pixel limit keeps every picture
+    // libheif will build within that limit (at the price of refusing
+    // panoramas wider than 16384 pixels).
+    heif_context_set_maximum_image_size_limit(context_, MaxSide);
     if (const std::int32_t code = spiCode(heif_context_read_from_memory_without_copy(
             context_, bytes.data(), bytes.size(), nullptr));
         code != SPI_SUCCESS)
