@@ -6,6 +6,7 @@
 
 #include "DngWriter.h"
 #include "common/LoadedPlugin.h"
+#include "support/TempDir.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -143,7 +144,8 @@ TEST_F(RawPlugin, RecognisesRawSignaturesAndNotOtherFiles) {
     EXPECT_FALSE(plugin.isSupported(bytesOf(crowded)));
 
     // A plain TIFF written by libtiff has no DNG version and no camera maker.
-    const std::string path = testing::TempDir() + "plain.tif";
+    const TempDir folder;
+    const std::string path = folder.file("plain.tif").toStdString();
     {
         TIFF* tiff = TIFFOpen(path.c_str(), "w");
         ASSERT_NE(tiff, nullptr);
@@ -162,7 +164,6 @@ TEST_F(RawPlugin, RecognisesRawSignaturesAndNotOtherFiles) {
     std::vector<std::uint8_t> plain(4096);
     plain.resize(std::fread(plain.data(), 1, plain.size(), file));
     std::fclose(file);
-    std::remove(path.c_str());
     EXPECT_FALSE(plugin.isSupported(bytesOf(plain), "x.dng"));
     EXPECT_NE(plugin.decode(bytesOf(plain)).code, SPI_SUCCESS);
 }
