@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <tiffio.h>
 #include <vector>
 
@@ -183,15 +184,16 @@ std::int32_t TiffPicture::decode(spi::DibBuilder& dib, SpiProgressCallback progr
     if (!steps.report(0))
         return SPI_ABORTED;
     const std::uint32_t band = bandRows(tiff, height_);
-    std::vector<std::uint32_t> raster(std::size_t(width_) * band);
+    // Left unfilled: a damaged file fails without the band ever being touched.
+    const auto raster = std::make_unique_for_overwrite<std::uint32_t[]>(std::size_t(width_) * band);
     std::vector<std::uint8_t> row(std::size_t(width_) * 4);
     for (std::uint32_t top = 0; top < height_; top += band) {
         const std::uint32_t rows = std::min(band, height_ - top);
         image.row_offset = static_cast<int>(top);
-        if (!TIFFRGBAImageGet(&image, raster.data(), width_, rows))
+        if (!TIFFRGBAImageGet(&image, raster.get(), width_, rows))
             return SPI_BROKEN_DATA;
         for (std::uint32_t r = 0; r < rows; ++r) {
-            toStraightRgba(raster.data() + std::size_t(r) * width_, width_, alpha, row.data());
+            toStraightRgba(raster.get() + std::size_t(r) * width_, width_, alpha, row.data());
             dib.putRow(top + r, row.data(), spi::PixelFormat::Rgba8);
         }
         if (!steps.report(top + rows))
