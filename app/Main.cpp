@@ -2,6 +2,7 @@
 
 #include "app/Hints.h"
 #include "app/KeyPreview.h"
+#include "app/PluginSetup.h"
 #include "app/ToolbarArt.h"
 #include "dialogs/About.h"
 #include "dialogs/ApplicationTitle.h"
@@ -12,6 +13,8 @@
 #include "graphics/PictureFormats.h"
 #include "graphics/PicturePreview.h"
 #include "platform/Paths.h"
+#include "plugins/SPIBmp.h"
+#include "plugins/SPIs.h"
 #include "settings/RegIniFile.h"
 #include "settings/RegistryException.h"
 #include "settings/SettingsSchema.h"
@@ -63,6 +66,12 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     browser_.CurrentFile.clear();
     LoadDirList();
     loadStoredState();
+    SPI = new TSPIs(this);
+    SPI->SetAutoSearch(false);
+    SPI->SetSearchOptions({spsSusieDir});
+    PreviewGraphic = std::make_unique<TSPIBitmap>();
+    imgPreview->setPicture(std::make_unique<TSPIBitmap>());
+    LoadPlugins();
     keyPreview_ = new KeyPreview(*this, [this](QChar& key) { FormKeyPress(key); });
 }
 
@@ -94,6 +103,25 @@ void TfrmMain::LoadDirList()
         QTreeWidgetItem* row = lvDirList->topLevelItem(settings::listRowOfDestination(d.Number));
         row->setText(1, d.Description);
         row->setText(2, d.Directory);
+    }
+}
+
+void TfrmMain::LoadPlugins()
+{
+    SPI->Clear();
+    {
+        const TRegIniFile store(settings::KeyPath);
+        if (store.ReadBool(settings::SectionSetting, settings::ValueUseSusieDirectory,
+                           settings::DefaultUseSusieDirectory))
+            SPI->Search(QStringLiteral("*.spi"));
+        else
+            SPI->Search(pluginSearchMask(
+                store.ReadString(settings::SectionSetting, settings::ValueSPIDirectory, {})));
+    }
+    clearLog();
+    if (SPI->Count() == 0) {
+        AddMessage(NoPluginsMessage);
+        AddMessage(OnlyBuiltInFormatsMessage);
     }
 }
 
@@ -206,6 +234,7 @@ void TfrmMain::FormClose()
         prompter_.error(applicationTitle(), error.message());
     }
     browser_.CloseSearch();
+    PreviewGraphic.reset();
 }
 
 void TfrmMain::FormKeyPress(QChar& key)
@@ -282,8 +311,10 @@ void TfrmMain::mnuHelpAboutClick()
 
 void TfrmMain::ShowOption()
 {
-    if (frmOption_ && frmOption_->exec() == QDialog::Accepted)
+    if (frmOption_ && frmOption_->exec() == QDialog::Accepted) {
         LoadDirList();
+        LoadPlugins();
+    }
 }
 
 bool TfrmMain::event(QEvent* event)

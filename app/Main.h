@@ -15,6 +15,8 @@
 
 class KeyPreview;
 class PicturePreview;
+class TSPIBitmap;
+class TSPIs;
 class Prompter;
 class QAction;
 class QButtonGroup;
@@ -50,6 +52,8 @@ public:
     std::function<void(const QString&)> helpOpener;
 
     void LoadDirList();
+    // Loads the plug-ins again from the plug-in settings.
+    void LoadPlugins();
     void AddMessage(const QString& text);
     void DisplayHint(const QString& hint);
     // Index of the selected sorting method: -1 (none), 0 copy, 1 move. Setting
@@ -91,6 +95,11 @@ public:
     QAction* mnuToolOption = nullptr;
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpAbout = nullptr;
+
+    // The one plug-in collection, searching the image viewer's plug-in folder
+    // for a bare mask; and the preview's first, empty picture.
+    TSPIs* SPI = nullptr;
+    std::unique_ptr<TSPIBitmap> PreviewGraphic;
 
     [[nodiscard]] const MessageLog& messageLog() const { return log_; }
 

@@ -157,10 +157,9 @@ TEST_F(Browsing, TheCommandLineOpensEachFolderUpToTheFirstSwitch)
     window.FormShow();
     EXPECT_EQ(window.windowTitle(), "Sorteka for Windows - " + tmp.file("b"));
 
-    TfrmMain second(prompter);
-    second.commandLine = {tmp.file("b"), "-x", tmp.file("a")};
-    second.FormShow();
-    EXPECT_EQ(second.windowTitle(), "Sorteka for Windows - " + tmp.file("b"));
+    window.commandLine = {tmp.file("b"), "-x", tmp.file("a")};
+    window.FormShow();
+    EXPECT_EQ(window.windowTitle(), "Sorteka for Windows - " + tmp.file("b"));
     EXPECT_EQ(prompter.warnings, QStringList{"コマンドラインが無効です"});
 }
 
