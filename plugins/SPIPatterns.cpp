@@ -9,6 +9,16 @@ QString extensionWithDot(const QString& name) {
     return name.mid(dot);
 }
 
+QStringList patternExtensions(const QString& entry) {
+    QStringList extensions;
+    for (const QString& pattern : entry.split(u';', Qt::SkipEmptyParts)) {
+        const QString extension = extensionWithDot(pattern.trimmed());
+        if (!extension.isEmpty())
+            extensions.append(extension);
+    }
+    return extensions;
+}
+
 bool equalsIgnoringAsciiCase(const QString& a, const QString& b) {
     if (a.size() != b.size())
         return false;

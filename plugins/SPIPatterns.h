@@ -4,13 +4,18 @@
 
 #include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 
 namespace plugins {
 
 // The extension of `name` with its dot: the text from the last "." to the end,
-// provided no "/" follows that dot; otherwise empty. "*.jpg;*.jpeg" gives
-// ".jpeg", so a pattern list counts by its last pattern.
+// provided no "/" follows that dot; otherwise empty.
 [[nodiscard]] QString extensionWithDot(const QString& name);
+
+// The extensions (with their dots) of every pattern of a plug-in's pattern
+// entry: "*.jpg;*.jpeg" gives ".jpg" and ".jpeg". Patterns without one are
+// left out.
+[[nodiscard]] QStringList patternExtensions(const QString& entry);
 
 // True when `a` and `b` are equal without regard to ASCII letter case.
 [[nodiscard]] bool equalsIgnoringAsciiCase(const QString& a, const QString& b);

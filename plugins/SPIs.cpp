@@ -77,16 +77,19 @@ void TSPIs::Insert(int index, std::unique_ptr<TSPI> plugin) {
 void TSPIs::registerFormats(TInSPI& plugin) {
     const QStringList& patterns = plugin.Extensions();
     const QStringList& descriptions = plugin.Descriptions();
+    // Every pattern of an entry counts ("*.jpg;*.jpeg" registers both), not
+    // only its last one: otherwise common photos would not show at all.
     for (qsizetype i = 0; i < patterns.size(); ++i) {
-        PictureFormats::Factory graphicClass = defaultGraphicClass();
-        const QString extension =
-            plugins::extensionWithDot(patterns[i]).mid(1).left(MaxExtensionLength);
         const QString& description = descriptions[i];
-        if (OnPictureRegister)
-            OnPictureRegister(*this, plugin, extension, description, graphicClass);
-        if (graphicClass)
-            PictureFormats::instance().registerFormat(extension, description,
-                                                      std::move(graphicClass));
+        for (const QString& withDot : plugins::patternExtensions(patterns[i])) {
+            PictureFormats::Factory graphicClass = defaultGraphicClass();
+            const QString extension = withDot.mid(1).left(MaxExtensionLength);
+            if (OnPictureRegister)
+                OnPictureRegister(*this, plugin, extension, description, graphicClass);
+            if (graphicClass)
+                PictureFormats::instance().registerFormat(extension, description,
+                                                          std::move(graphicClass));
+        }
     }
 }
 
@@ -122,9 +125,13 @@ void TSPIs::FindPlugins(std::initializer_list<TSPIClass> classes, QList<TSPI*>& 
         const bool namesExtension =
             !extension.isEmpty() &&
             std::any_of(plugin->Extensions().begin(), plugin->Extensions().end(),
-                        [&](const QString& pattern) {
-                            return plugins::equalsIgnoringAsciiCase(
-                                plugins::extensionWithDot(pattern), extension);
+                        [&](const QString& entry) {
+                            const QStringList named = plugins::patternExtensions(entry);
+                            return std::any_of(named.begin(), named.end(),
+                                               [&](const QString& candidate) {
+                                                   return plugins::equalsIgnoringAsciiCase(
+                                                       candidate, extension);
+                                               });
                         });
         if (namesExtension)
             target.prepend(plugin.get());

@@ -196,11 +196,14 @@ TEST(SPICollection, ImportFiltersRegisterEachFormatAsWritten) {
     };
     spis.Add(CreateSPI(testPlugin("twin")));
     spis.Add(CreateSPI(testPlugin("archive"))); // not an import filter: nothing registered
-    EXPECT_EQ(seen, QStringList({"twin:TPC:Tiny pictures", "twin:tny:Tiny pictures, long names"}));
+    // Every pattern of a multi-pattern entry registers its own extension.
+    EXPECT_EQ(seen, QStringList({"twin:TPC:Tiny pictures", "twin:tiny:Tiny pictures, long names",
+                                 "twin:tny:Tiny pictures, long names"}));
 
     const PictureFormats& formats = PictureFormats::instance();
     EXPECT_TRUE(formats.isRegistered("tpc"));
     EXPECT_EQ(formats.descriptionOf("Tpc"), "Tiny pictures");
+    EXPECT_TRUE(formats.isRegistered("tiny"));
     EXPECT_FALSE(formats.isRegistered("tny"));
     EXPECT_NE(dynamic_cast<TSPIBitmap*>(formats.create("tpc").get()), nullptr);
 
@@ -249,10 +252,12 @@ TEST(SPICollection, FindPluginsPutsThoseNamingTheExtensionFirstLatestForemost) {
     spis.FindPlugins({spiClass<TInSPI>}, noExtension, "/pictures.tpc/name");
     EXPECT_EQ(namesOf(noExtension), QStringList({"tiny", "comment", "twin"}));
 
-    // The target keeps what it held; a multi-pattern entry counts by its last pattern.
-    QList<TSPI*> target{spis.Items(0)};
-    spis.FindPlugins({spiClass<TAmSPI>, spiClass<TInSPI>}, target, "x.tny");
-    EXPECT_EQ(namesOf(target), QStringList({"twin", "comment", "tiny", "archive", "archive"}));
+    // The target keeps what it held; every pattern of a multi-pattern entry counts.
+    for (const QString name : {"x.tny", "x.TINY"}) {
+        QList<TSPI*> target{spis.Items(0)};
+        spis.FindPlugins({spiClass<TAmSPI>, spiClass<TInSPI>}, target, name);
+        EXPECT_EQ(namesOf(target), QStringList({"twin", "comment", "tiny", "archive", "archive"}));
+    }
 }
 
 } // namespace
