@@ -23,7 +23,8 @@ endfunction()
 # Warnings every target of ours builds with; errors when SORTEKA_WERROR is on.
 function(sorteka_warnings target)
   target_compile_options(${target} PRIVATE
-    $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor>
+    $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic -Wnon-virtual-dtor>
+    $<$<AND:$<COMPILE_LANGUAGE:CXX>,$<CXX_COMPILER_ID:GNU>>:-Wshadow=local>
     $<$<COMPILE_LANGUAGE:C>:-Wall -Wextra>)
   if(SORTEKA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
