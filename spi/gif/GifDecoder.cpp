@@ -189,9 +189,6 @@ std::int32_t decodeGif(std::span<const std::uint8_t> file, SpiProgressCallback p
     std::vector<std::uint8_t> row(std::size_t(frame.canvasWidth) * 4);
     for (std::size_t x = 0; x < frame.canvasWidth; ++x)
         std::memcpy(&row[x * 4], background, 4);
-    for (std::uint32_t y = 0; y < frame.canvasHeight; ++y)
-        if (y < frame.top || y >= frame.top + frame.height)
-            dib.putRow(y, row.data(), spi::PixelFormat::Bgra8);
 
     // Interlaced frames store every 8th row from 0, every 8th from 4, every
     // 4th from 2, then every 2nd from 1.
@@ -227,6 +224,14 @@ std::int32_t decodeGif(std::span<const std::uint8_t> file, SpiProgressCallback p
                 return SPI_ABORTED;
         }
     }
+    // Screen rows above and below the frame are filled last, so a file that
+    // promises a huge screen and holds no pixel data fails before any of it
+    // is touched.
+    for (std::size_t x = 0; x < frame.canvasWidth; ++x)
+        std::memcpy(&row[x * 4], background, 4);
+    for (std::uint32_t y = 0; y < frame.canvasHeight; ++y)
+        if (y < frame.top || y >= frame.top + frame.height)
+            dib.putRow(y, row.data(), spi::PixelFormat::Bgra8);
     return SPI_SUCCESS;
 }
 
