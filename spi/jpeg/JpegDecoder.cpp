@@ -47,10 +47,12 @@ struct ErrorManager {
 }
 
 void onMessage(j_common_ptr cinfo, int level) {
-    // A stream that ends early is decoded as grey by the library; it is broken
-    // data here. Other warnings (stray bytes between markers) leave the picture
-    // intact and are ignored, as are trace messages.
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+    // A stream that ends early, or whose pixel data stops at a marker, is
+    // finished in grey by the library; it is broken data here. Other warnings
+    // (stray bytes between markers) leave the picture intact and are ignored,
+    // as are trace messages.
+    const int message = cinfo->err->msg_code;
+    if (level < 0 && (message == JWRN_JPEG_EOF || message == JWRN_HIT_MARKER))
         failWith(cinfo, SPI_BROKEN_DATA);
 }
 

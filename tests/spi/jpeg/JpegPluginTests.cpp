@@ -177,7 +177,7 @@ TEST_F(JpegPlugin, OnePixelPicture) {
     EXPECT_TRUE(near(picture.pixel(0, 0), {10, 200, 60, 255}, 8));
 }
 
-TEST_F(JpegPlugin, TruncatedFilesAreBrokenData) {
+TEST_F(JpegPlugin, TruncatedAndCutShortDataIsBroken) {
     const auto jpeg = quadrantJpeg({.progressive = false, .exifOrientation = 6});
     for (std::size_t size = 4; size + 2 <= jpeg.size(); size += 5) {
         const std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + std::ptrdiff_t(size));
@@ -189,6 +189,12 @@ TEST_F(JpegPlugin, TruncatedFilesAreBrokenData) {
     EXPECT_EQ(plugin.decode(bytesOf(withoutEnd)).code, SPI_BROKEN_DATA);
     const std::vector<std::uint8_t> tiny(jpeg.begin(), jpeg.begin() + 3);
     EXPECT_EQ(plugin.decode(bytesOf(tiny)).code, SPI_UNKNOWN_FORMAT);
+
+    // Pixel data (the file's last part) that stops at an end marker early.
+    auto stopped = jpeg;
+    stopped[stopped.size() - 30] = 0xff;
+    stopped[stopped.size() - 29] = 0xd9;
+    EXPECT_EQ(plugin.decode(bytesOf(stopped)).code, SPI_BROKEN_DATA);
 }
 
 TEST_F(JpegPlugin, HostileSizesAreRefusedBeforeDecoding) {
