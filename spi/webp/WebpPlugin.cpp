@@ -2,14 +2,13 @@
 // have alpha) and the first frame of animations, through libwebp.
 
 #include "sdk/sorteka_spi.h"
-#include "spi/common/DibBuilder.h"
-#include "spi/common/Guard.h"
-#include "spi/common/Input.h"
-#include "spi/common/PluginInfoTable.h"
+#include "spi/common/ImportFilterExports.h"
 #include "spi/webp/WebpPicture.h"
 #include "spi/webp/WebpSignature.h"
 
 #include <array>
+#include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace {
@@ -21,49 +20,16 @@ constexpr std::array<std::string_view, 4> PluginInfo = {
     "WebP picture",
 };
 
+std::int32_t readWebpInfo(std::span<const std::uint8_t> file, SpiPictureInfo* info) {
+    webpspi::WebpPicture picture;
+    if (const std::int32_t code = picture.open(file); code != SPI_SUCCESS)
+        return code;
+    return spi::fillPictureInfo(info, picture.width(), picture.height(),
+                                picture.hasAlpha() ? 32 : 24, 1);
+}
+
 } // namespace
 
-int32_t GetPluginInfo(int32_t index, char* buffer, int32_t length) {
-    return spi::copyPluginInfo(PluginInfo, index, buffer, length);
-}
-
-int32_t IsSupported(const char*, const void* data) {
-    if (data == nullptr)
-        return 0;
-    return webpspi::isWebpSignature({static_cast<const std::uint8_t*>(data), SPI_PEEK_BYTES}) ? 1
-                                                                                              : 0;
-}
-
-int32_t GetPictureInfo(const void* data, intptr_t length, uint32_t flag, SpiPictureInfo* info) {
-    return spi::guarded([&]() -> std::int32_t {
-        if (info == nullptr)
-            return SPI_INTERNAL_ERROR;
-        spi::Input input;
-        if (const std::int32_t code = input.load(data, length, flag); code != SPI_SUCCESS)
-            return code;
-        webpspi::WebpPicture picture;
-        if (const std::int32_t code = picture.open(input.bytes()); code != SPI_SUCCESS)
-            return code;
-        return spi::fillPictureInfo(info, picture.width(), picture.height(),
-                                    picture.hasAlpha() ? 32 : 24, 1);
-    });
-}
-
-int32_t GetPicture(const void* data, intptr_t length, uint32_t flag, HLOCAL* bitmap_info,
-                   HLOCAL* bits, SpiProgressCallback progress, intptr_t user) {
-    return spi::guarded([&]() -> std::int32_t {
-        if (bitmap_info == nullptr || bits == nullptr)
-            return SPI_INTERNAL_ERROR;
-        spi::Input input;
-        if (const std::int32_t code = input.load(data, length, flag); code != SPI_SUCCESS)
-            return code;
-        webpspi::WebpPicture picture;
-        if (const std::int32_t code = picture.open(input.bytes()); code != SPI_SUCCESS)
-            return code;
-        spi::DibBuilder dib;
-        if (const std::int32_t code = picture.decode(dib, progress, user); code != SPI_SUCCESS)
-            return code;
-        dib.release(bitmap_info, bits);
-        return SPI_SUCCESS;
-    });
-}
+SORTEKA_IMPORT_FILTER_EXPORTS(PluginInfo, webpspi::isWebpSignature, readWebpInfo,
+                              spi::openAndDecode<webpspi::WebpPicture>,
+                              spi::NullOutput::InternalErrorBeforeLoad)
