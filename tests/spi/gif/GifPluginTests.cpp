@@ -3,7 +3,7 @@
 // damaged files and the abort path.
 
 #include "GifWriter.h"
-#include "common/LoadedPlugin.h"
+#include "common/PluginTest.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,6 @@ using giftest::GifScreen;
 using giftest::writeGif;
 using spitest::bytesOf;
 using spitest::DecodedPicture;
-using spitest::LoadedPlugin;
 using spitest::Rgba;
 
 // Black, red, green, blue.
@@ -36,19 +35,7 @@ std::vector<std::uint8_t> simpleGif(int width, int height, bool interlaced = fal
         {{.width = width, .height = height, .interlaced = interlaced, .index = diagonal}});
 }
 
-class GifPlugin : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(plugin.error(), ""); }
-
-    DecodedPicture decodeOk(const std::vector<std::uint8_t>& file) {
-        DecodedPicture picture = plugin.decode(bytesOf(file));
-        EXPECT_EQ(picture.code, SPI_SUCCESS);
-        EXPECT_EQ(picture.leakedHandles, 0);
-        return picture;
-    }
-
-    LoadedPlugin plugin{SPI_PLUGIN_FILE};
-};
+class GifPlugin : public spitest::PluginTest {};
 
 TEST_F(GifPlugin, DescribesItselfAndDecidesByContent) {
     const auto texts = plugin.infoTexts();
@@ -156,12 +143,7 @@ TEST_F(GifPlugin, OnePixelPicture) {
 
 TEST_F(GifPlugin, TruncatedAndFramelessFilesAreBrokenData) {
     const auto gif = simpleGif(30, 30);
-    for (std::size_t size = 6; size + 1 < gif.size(); size += 3) {
-        const std::vector<std::uint8_t> cut(gif.begin(), gif.begin() + std::ptrdiff_t(size));
-        const DecodedPicture picture = plugin.decode(bytesOf(cut));
-        EXPECT_EQ(picture.code, SPI_BROKEN_DATA) << size;
-        EXPECT_EQ(picture.leakedHandles, 0);
-    }
+    expectCutsFail(gif, spitest::cutLengths(6, gif.size() - 1, 3), SPI_BROKEN_DATA);
     const auto frameless = writeGif({.width = 3, .height = 3, .palette = FourColours}, {});
     SpiPictureInfo info{};
     EXPECT_EQ(plugin.pictureInfo(bytesOf(frameless), info), SPI_BROKEN_DATA);
@@ -173,18 +155,8 @@ TEST_F(GifPlugin, TruncatedAndFramelessFilesAreBrokenData) {
 
 TEST_F(GifPlugin, ProgressReachesTheEndAndAStopAborts) {
     const auto gif = simpleGif(8, 400, true);
-    spitest::StopAfter neverStop;
-    ASSERT_EQ(plugin.decode(bytesOf(gif), spitest::stopAfterCallback, intptr_t(&neverStop)).code,
-              SPI_SUCCESS);
-    EXPECT_GE(neverStop.calls, 3);
-    for (int stopAt : {1, 2}) {
-        spitest::StopAfter stop{.stopAt = stopAt};
-        const DecodedPicture aborted =
-            plugin.decode(bytesOf(gif), spitest::stopAfterCallback, intptr_t(&stop));
-        EXPECT_EQ(aborted.code, SPI_ABORTED);
-        EXPECT_EQ(stop.calls, stopAt);
-        EXPECT_EQ(aborted.leakedHandles, 0);
-    }
+    expectProgressToTheEnd(gif, 3);
+    expectStopsAbort(gif, {1, 2});
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 // damaged files and the abort path.
 
 #include "HeifWriter.h"
-#include "common/LoadedPlugin.h"
+#include "common/PluginTest.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +17,6 @@ using heiftest::Codec;
 using heiftest::HeifOptions;
 using heiftest::writeHeif;
 using spitest::bytesOf;
-using spitest::LoadedPlugin;
 using spitest::Rgba;
 
 constexpr int Width = 64;
@@ -74,11 +73,7 @@ std::vector<std::uint8_t> ftypBox(const std::string& major,
     return box;
 }
 
-class HeifPlugin : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(plugin.error(), ""); }
-    LoadedPlugin plugin{SPI_PLUGIN_FILE};
-};
+class HeifPlugin : public spitest::PluginTest {};
 
 TEST_F(HeifPlugin, DescribesItselfAsAnImportFilter) {
     const auto texts = plugin.infoTexts();
@@ -123,19 +118,7 @@ TEST_F(HeifPlugin, HeicAndAvifSizeAndPixels) {
     for (const Codec codec : {Codec::Hevc, Codec::Av1}) {
         SCOPED_TRACE(codec == Codec::Hevc ? "HEIC" : "AVIF");
         const auto file = blockFile({.codec = codec});
-        SpiPictureInfo info{};
-        ASSERT_EQ(plugin.pictureInfo(bytesOf(file), info), SPI_SUCCESS);
-        EXPECT_EQ(info.width, Width);
-        EXPECT_EQ(info.height, Height);
-        EXPECT_EQ(info.color_depth, 24);
-
-        const auto picture = plugin.decode(bytesOf(file));
-        ASSERT_EQ(picture.code, SPI_SUCCESS);
-        EXPECT_EQ(picture.leakedHandles, 0);
-        EXPECT_EQ(picture.width, Width);
-        EXPECT_EQ(picture.height, Height);
-        EXPECT_EQ(picture.bitCount, 24);
-        EXPECT_TRUE(picture.bottomUp);
+        const auto picture = decodeWithInfo(file, Width, Height, 24);
         EXPECT_TRUE(near(picture.pixel(8, 8), Red));
         EXPECT_TRUE(near(picture.pixel(56, 8), Green));
         EXPECT_TRUE(near(picture.pixel(8, 40), Blue));
@@ -239,14 +222,7 @@ TEST_F(HeifPlugin, CutOrDamagedFilesFailCleanly) {
     ASSERT_GT(file.size(), 100u);
     // libheif writes the boxes first and the coded picture last, so every cut
     // loses either the structure or picture data.
-    for (const std::size_t keep :
-         {std::size_t(12), std::size_t(40), file.size() / 2, file.size() - 10}) {
-        SCOPED_TRACE(keep);
-        const std::vector<std::uint8_t> cut(file.begin(), file.begin() + std::ptrdiff_t(keep));
-        const auto picture = plugin.decode(bytesOf(cut));
-        EXPECT_NE(picture.code, SPI_SUCCESS);
-        EXPECT_EQ(picture.leakedHandles, 0);
-    }
+    expectCutsFail(file, {12, 40, file.size() / 2, file.size() - 10}, spitest::AnyFailure);
     const std::vector<std::uint8_t> cut(file.begin(), file.begin() + 40);
     SpiPictureInfo info{};
     EXPECT_EQ(plugin.pictureInfo(bytesOf(cut), info), SPI_BROKEN_DATA);
@@ -261,20 +237,8 @@ TEST_F(HeifPlugin, CutOrDamagedFilesFailCleanly) {
 
 TEST_F(HeifPlugin, StopsWhenTheHostAsks) {
     const auto file = blockFile();
-    for (const int stopAt : {1, 2, 3}) {
-        SCOPED_TRACE(stopAt);
-        spitest::StopAfter stop{.stopAt = stopAt};
-        const auto picture = plugin.decode(bytesOf(file), spitest::stopAfterCallback,
-                                           reinterpret_cast<intptr_t>(&stop));
-        EXPECT_EQ(picture.code, SPI_ABORTED);
-        EXPECT_EQ(stop.calls, stopAt);
-        EXPECT_EQ(picture.leakedHandles, 0);
-    }
-    spitest::StopAfter never{};
-    const auto picture = plugin.decode(bytesOf(file), spitest::stopAfterCallback,
-                                       reinterpret_cast<intptr_t>(&never));
-    EXPECT_EQ(picture.code, SPI_SUCCESS);
-    EXPECT_GE(never.calls, 3);
+    expectStopsAbort(file, {1, 2, 3});
+    expectProgressToTheEnd(file, 3);
 }
 
 } // namespace

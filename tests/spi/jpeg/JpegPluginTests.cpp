@@ -3,7 +3,7 @@
 // orientation, damaged files and the abort path.
 
 #include "JpegWriter.h"
-#include "common/LoadedPlugin.h"
+#include "common/PluginTest.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -14,7 +14,6 @@ using jpegtest::JpegOptions;
 using jpegtest::writeJpeg;
 using spitest::bytesOf;
 using spitest::DecodedPicture;
-using spitest::LoadedPlugin;
 using spitest::Rgba;
 
 // 48 × 32: a red block top left, a green block top right, a blue block bottom
@@ -43,11 +42,7 @@ const Rgba Red{255, 0, 0, 255};
 const Rgba Green{0, 255, 0, 255};
 const Rgba Blue{0, 0, 255, 255};
 
-class JpegPlugin : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(plugin.error(), ""); }
-    LoadedPlugin plugin{SPI_PLUGIN_FILE};
-};
+class JpegPlugin : public spitest::PluginTest {};
 
 TEST_F(JpegPlugin, DescribesItselfAsAnImportFilter) {
     const auto texts = plugin.infoTexts();
@@ -75,20 +70,9 @@ TEST_F(JpegPlugin, DecidesByContentNotByName) {
 
 TEST_F(JpegPlugin, ColourPictureSizeAndPixels) {
     for (bool progressive : {false, true}) {
+        SCOPED_TRACE(progressive ? "progressive" : "baseline");
         const auto jpeg = quadrantJpeg({.progressive = progressive});
-        SpiPictureInfo info{};
-        ASSERT_EQ(plugin.pictureInfo(bytesOf(jpeg), info), SPI_SUCCESS);
-        EXPECT_EQ(info.width, 48);
-        EXPECT_EQ(info.height, 32);
-        EXPECT_EQ(info.color_depth, 24);
-
-        const DecodedPicture picture = plugin.decode(bytesOf(jpeg));
-        ASSERT_EQ(picture.code, SPI_SUCCESS) << progressive;
-        EXPECT_EQ(picture.leakedHandles, 0);
-        EXPECT_EQ(picture.width, 48);
-        EXPECT_EQ(picture.height, 32);
-        EXPECT_EQ(picture.bitCount, 24);
-        EXPECT_TRUE(picture.bottomUp);
+        const DecodedPicture picture = decodeWithInfo(jpeg, 48, 32, 24);
         EXPECT_TRUE(near(picture.pixel(8, 8), Red)) << progressive;
         EXPECT_TRUE(near(picture.pixel(40, 8), Green)) << progressive;
         EXPECT_TRUE(near(picture.pixel(8, 24), Blue)) << progressive;
@@ -179,12 +163,7 @@ TEST_F(JpegPlugin, OnePixelPicture) {
 
 TEST_F(JpegPlugin, TruncatedAndCutShortDataIsBroken) {
     const auto jpeg = quadrantJpeg({.progressive = false, .exifOrientation = 6});
-    for (std::size_t size = 4; size + 2 <= jpeg.size(); size += 5) {
-        const std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + std::ptrdiff_t(size));
-        const DecodedPicture picture = plugin.decode(bytesOf(cut));
-        EXPECT_EQ(picture.code, SPI_BROKEN_DATA) << size;
-        EXPECT_EQ(picture.leakedHandles, 0);
-    }
+    expectCutsFail(jpeg, spitest::cutLengths(4, jpeg.size() - 1, 5), SPI_BROKEN_DATA);
     const std::vector<std::uint8_t> withoutEnd(jpeg.begin(), jpeg.end() - 2);
     EXPECT_EQ(plugin.decode(bytesOf(withoutEnd)).code, SPI_BROKEN_DATA);
     const std::vector<std::uint8_t> tiny(jpeg.begin(), jpeg.begin() + 3);
@@ -211,27 +190,13 @@ TEST_F(JpegPlugin, HostileSizesAreRefusedBeforeDecoding) {
     }
     SpiPictureInfo info{};
     EXPECT_EQ(plugin.pictureInfo(bytesOf(jpeg), info), SPI_NO_MEMORY);
-    const DecodedPicture picture = plugin.decode(bytesOf(jpeg));
-    EXPECT_EQ(picture.code, SPI_NO_MEMORY);
-    EXPECT_EQ(picture.leakedHandles, 0);
+    expectDecodeFails(jpeg, SPI_NO_MEMORY);
 }
 
 TEST_F(JpegPlugin, ProgressReachesTheEndAndAStopAborts) {
     const auto jpeg = writeJpeg(64, 640, quadrantColour);
-    spitest::StopAfter neverStop;
-    const DecodedPicture whole =
-        plugin.decode(bytesOf(jpeg), spitest::stopAfterCallback, intptr_t(&neverStop));
-    ASSERT_EQ(whole.code, SPI_SUCCESS);
-    EXPECT_GE(neverStop.calls, 3);
-
-    for (int stopAt : {1, 3}) {
-        spitest::StopAfter stop{.stopAt = stopAt};
-        const DecodedPicture aborted =
-            plugin.decode(bytesOf(jpeg), spitest::stopAfterCallback, intptr_t(&stop));
-        EXPECT_EQ(aborted.code, SPI_ABORTED) << stopAt;
-        EXPECT_EQ(stop.calls, stopAt);
-        EXPECT_EQ(aborted.leakedHandles, 0);
-    }
+    expectProgressToTheEnd(jpeg, 3);
+    expectStopsAbort(jpeg, {1, 3});
 }
 
 } // namespace

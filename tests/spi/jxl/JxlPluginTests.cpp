@@ -4,7 +4,7 @@
 // first frame of an animation, damaged files and the abort path.
 
 #include "JxlWriter.h"
-#include "common/LoadedPlugin.h"
+#include "common/PluginTest.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -16,7 +16,6 @@ namespace {
 using jxltest::JxlOptions;
 using jxltest::writeJxl;
 using spitest::bytesOf;
-using spitest::LoadedPlugin;
 using spitest::Rgba;
 
 constexpr int Width = 40;
@@ -45,11 +44,7 @@ const Rgba Red{255, 0, 0, 255};
 const Rgba Green{0, 255, 0, 255};
 const Rgba Blue{0, 0, 255, 255};
 
-class JxlPlugin : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(plugin.error(), ""); }
-    LoadedPlugin plugin{SPI_PLUGIN_FILE};
-};
+class JxlPlugin : public spitest::PluginTest {};
 
 TEST_F(JxlPlugin, DescribesItselfAsAnImportFilter) {
     const auto texts = plugin.infoTexts();
@@ -86,19 +81,7 @@ TEST_F(JxlPlugin, LosslessPixelsComeBackExactly) {
     for (const bool container : {false, true}) {
         SCOPED_TRACE(container ? "container" : "codestream");
         const auto file = blockFile({.container = container});
-        SpiPictureInfo info{};
-        ASSERT_EQ(plugin.pictureInfo(bytesOf(file), info), SPI_SUCCESS);
-        EXPECT_EQ(info.width, Width);
-        EXPECT_EQ(info.height, Height);
-        EXPECT_EQ(info.color_depth, 24);
-
-        const auto picture = plugin.decode(bytesOf(file));
-        ASSERT_EQ(picture.code, SPI_SUCCESS);
-        EXPECT_EQ(picture.leakedHandles, 0);
-        ASSERT_EQ(picture.width, Width);
-        ASSERT_EQ(picture.height, Height);
-        EXPECT_EQ(picture.bitCount, 24);
-        EXPECT_TRUE(picture.bottomUp);
+        const auto picture = decodeWithInfo(file, Width, Height, 24);
         EXPECT_EQ(picture.pixel(0, 0), Red);
         EXPECT_EQ(picture.pixel(Width - 1, 0), Green);
         EXPECT_EQ(picture.pixel(0, Height - 1), Blue);
@@ -185,13 +168,8 @@ TEST_F(JxlPlugin, OnePixelPicture) {
 TEST_F(JxlPlugin, CutFilesAreBrokenData) {
     for (const bool container : {false, true}) {
         const auto file = blockFile({.container = container});
-        for (const std::size_t keep : {std::size_t(20), file.size() / 2, file.size() - 1}) {
-            SCOPED_TRACE(std::to_string(keep) + (container ? " container" : " codestream"));
-            const std::vector<std::uint8_t> cut(file.begin(), file.begin() + std::ptrdiff_t(keep));
-            const auto picture = plugin.decode(bytesOf(cut));
-            EXPECT_EQ(picture.code, SPI_BROKEN_DATA);
-            EXPECT_EQ(picture.leakedHandles, 0);
-        }
+        SCOPED_TRACE(container ? "container" : "codestream");
+        expectCutsFail(file, {20, file.size() / 2, file.size() - 1}, SPI_BROKEN_DATA);
     }
     const auto file = blockFile();
     const std::vector<std::uint8_t> header(file.begin(), file.begin() + 3);
@@ -201,14 +179,7 @@ TEST_F(JxlPlugin, CutFilesAreBrokenData) {
 
 TEST_F(JxlPlugin, StopsWhenTheHostAsks) {
     const auto file = blockFile();
-    for (const int stopAt : {1, 2}) {
-        spitest::StopAfter stop{.stopAt = stopAt};
-        const auto picture = plugin.decode(bytesOf(file), spitest::stopAfterCallback,
-                                           reinterpret_cast<intptr_t>(&stop));
-        EXPECT_EQ(picture.code, SPI_ABORTED);
-        EXPECT_EQ(stop.calls, stopAt);
-        EXPECT_EQ(picture.leakedHandles, 0);
-    }
+    expectStopsAbort(file, {1, 2});
 }
 
 // What the host saw before it asked to stop.

@@ -3,7 +3,7 @@
 // files and the abort path.
 
 #include "PngWriter.h"
-#include "common/LoadedPlugin.h"
+#include "common/PluginTest.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -15,7 +15,6 @@ using pngtest::PngOptions;
 using pngtest::writePng;
 using spitest::bytesOf;
 using spitest::DecodedPicture;
-using spitest::LoadedPlugin;
 using spitest::Rgba;
 
 // 8-bit RGB: red rising to the right, green rising downwards, blue fixed.
@@ -23,19 +22,7 @@ std::vector<std::uint16_t> ramp(int x, int y) {
     return {std::uint16_t(x * 8), std::uint16_t(y * 8), 77};
 }
 
-class PngPlugin : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(plugin.error(), ""); }
-
-    DecodedPicture decodeOk(const std::vector<std::uint8_t>& file) {
-        DecodedPicture picture = plugin.decode(bytesOf(file));
-        EXPECT_EQ(picture.code, SPI_SUCCESS);
-        EXPECT_EQ(picture.leakedHandles, 0);
-        return picture;
-    }
-
-    LoadedPlugin plugin{SPI_PLUGIN_FILE};
-};
+class PngPlugin : public spitest::PluginTest {};
 
 TEST_F(PngPlugin, DescribesItselfAndDecidesByContent) {
     const auto texts = plugin.infoTexts();
@@ -195,12 +182,7 @@ TEST_F(PngPlugin, TruncatedAndCorruptFilesAreBrokenData) {
     const auto png = writePng(40, 40, ramp);
     // Cut anywhere from inside the header chunk to before the last image byte.
     const std::size_t imageEnd = png.size() - 12; // IEND chunk
-    for (std::size_t size = 9; size + 4 < imageEnd; size += 7) {
-        const std::vector<std::uint8_t> cut(png.begin(), png.begin() + std::ptrdiff_t(size));
-        const DecodedPicture picture = plugin.decode(bytesOf(cut));
-        EXPECT_EQ(picture.code, SPI_BROKEN_DATA) << size;
-        EXPECT_EQ(picture.leakedHandles, 0);
-    }
+    expectCutsFail(png, spitest::cutLengths(9, imageEnd - 4, 7), SPI_BROKEN_DATA);
     auto badCrc = png;
     badCrc[29] ^= 0xff; // the header chunk's checksum
     SpiPictureInfo info{};
@@ -219,25 +201,13 @@ TEST_F(PngPlugin, HostileSizesAreRefusedBeforeDecoding) {
         png[29 + std::size_t(i)] = std::uint8_t(crc >> (24 - 8 * i));
     SpiPictureInfo info{};
     EXPECT_EQ(plugin.pictureInfo(bytesOf(png), info), SPI_NO_MEMORY);
-    const DecodedPicture picture = plugin.decode(bytesOf(png));
-    EXPECT_EQ(picture.code, SPI_NO_MEMORY);
-    EXPECT_EQ(picture.leakedHandles, 0);
+    expectDecodeFails(png, SPI_NO_MEMORY);
 }
 
 TEST_F(PngPlugin, ProgressReachesTheEndAndAStopAborts) {
     const auto png = writePng(16, 300, ramp, {.interlaced = true});
-    spitest::StopAfter neverStop;
-    ASSERT_EQ(plugin.decode(bytesOf(png), spitest::stopAfterCallback, intptr_t(&neverStop)).code,
-              SPI_SUCCESS);
-    EXPECT_GE(neverStop.calls, 3);
-    for (int stopAt : {1, 2}) {
-        spitest::StopAfter stop{.stopAt = stopAt};
-        const DecodedPicture aborted =
-            plugin.decode(bytesOf(png), spitest::stopAfterCallback, intptr_t(&stop));
-        EXPECT_EQ(aborted.code, SPI_ABORTED);
-        EXPECT_EQ(stop.calls, stopAt);
-        EXPECT_EQ(aborted.leakedHandles, 0);
-    }
+    expectProgressToTheEnd(png, 3);
+    expectStopsAbort(png, {1, 2});
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 // path.
 
 #include "DngWriter.h"
-#include "common/LoadedPlugin.h"
+#include "common/PluginTest.h"
 #include "support/TempDir.h"
 
 #include <cstring>
@@ -20,7 +20,6 @@ using rawtest::DngOptions;
 using rawtest::Preview;
 using spitest::bytesOf;
 using spitest::DecodedPicture;
-using spitest::LoadedPlugin;
 using spitest::Rgba;
 
 // The sensor sees red in its top-left quadrant and blue elsewhere; the preview
@@ -91,11 +90,7 @@ std::vector<std::uint8_t> bytesFrom(const char* text, std::size_t size) {
             reinterpret_cast<const std::uint8_t*>(text) + size};
 }
 
-class RawPlugin : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(plugin.error(), ""); }
-    LoadedPlugin plugin{SPI_PLUGIN_FILE};
-};
+class RawPlugin : public spitest::PluginTest {};
 
 TEST_F(RawPlugin, DescribesTheCameraFormats) {
     const auto texts = plugin.infoTexts();
@@ -169,19 +164,7 @@ TEST_F(RawPlugin, RecognisesRawSignaturesAndNotOtherFiles) {
 }
 
 TEST_F(RawPlugin, WithoutAPreviewTheSensorIsDevelopedAtHalfSize) {
-    const auto file = dng();
-    SpiPictureInfo info{};
-    ASSERT_EQ(plugin.pictureInfo(bytesOf(file), info), SPI_SUCCESS);
-    EXPECT_EQ(info.width, 32);
-    EXPECT_EQ(info.height, 24);
-    EXPECT_EQ(info.color_depth, 24);
-
-    const auto picture = plugin.decode(bytesOf(file));
-    ASSERT_EQ(picture.code, SPI_SUCCESS);
-    EXPECT_EQ(picture.leakedHandles, 0);
-    EXPECT_EQ(picture.width, 32);
-    EXPECT_EQ(picture.height, 24);
-    EXPECT_EQ(picture.bitCount, 24);
+    const auto picture = decodeWithInfo(dng(), 32, 24, 24);
     EXPECT_EQ(corners(picture), "rbbb");
 }
 
@@ -269,14 +252,8 @@ TEST_F(RawPlugin, TheCameraOrientationIsAppliedOnceToEitherSource) {
 TEST_F(RawPlugin, CutOrUnusableFilesFailCleanly) {
     for (const Preview preview : {Preview::None, Preview::Jpeg}) {
         const auto file = dng({.preview = preview});
-        for (const std::size_t keep :
-             {std::size_t(8), std::size_t(200), file.size() / 2, file.size() - 20}) {
-            SCOPED_TRACE(std::to_string(keep) + " of " + std::to_string(file.size()));
-            const std::vector<std::uint8_t> cut(file.begin(), file.begin() + std::ptrdiff_t(keep));
-            const auto picture = plugin.decode(bytesOf(cut));
-            EXPECT_NE(picture.code, SPI_SUCCESS);
-            EXPECT_EQ(picture.leakedHandles, 0);
-        }
+        SCOPED_TRACE(int(preview));
+        expectCutsFail(file, {8, 200, file.size() / 2, file.size() - 20}, spitest::AnyFailure);
     }
     // LibRaw refuses sensors this small; the refusal must come back as an error.
     const auto tiny = dngBytes(sensorScene, sensorScene, {.width = 8, .height = 8});
@@ -289,15 +266,8 @@ TEST_F(RawPlugin, CutOrUnusableFilesFailCleanly) {
 TEST_F(RawPlugin, StopsWhenTheHostAsks) {
     for (const Preview preview : {Preview::None, Preview::Rgb, Preview::Jpeg}) {
         const auto file = dng({.preview = preview});
-        for (const int stopAt : {1, 2}) {
-            SCOPED_TRACE(std::to_string(int(preview)) + " stop at " + std::to_string(stopAt));
-            spitest::StopAfter stop{.stopAt = stopAt};
-            const auto picture = plugin.decode(bytesOf(file), spitest::stopAfterCallback,
-                                               reinterpret_cast<intptr_t>(&stop));
-            EXPECT_EQ(picture.code, SPI_ABORTED);
-            EXPECT_EQ(stop.calls, stopAt);
-            EXPECT_EQ(picture.leakedHandles, 0);
-        }
+        SCOPED_TRACE(int(preview));
+        expectStopsAbort(file, {1, 2});
     }
 }
 

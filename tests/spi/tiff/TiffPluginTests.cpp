@@ -1,4 +1,4 @@
-#include "common/LoadedPlugin.h"
+#include "common/PluginTest.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -12,7 +12,6 @@
 
 using spitest::bytesOf;
 using spitest::DecodedPicture;
-using spitest::LoadedPlugin;
 using spitest::Rgba;
 
 namespace {
@@ -172,20 +171,8 @@ bool near(const Rgba& actual, const Rgba& expected, int tolerance) {
            std::abs(actual.a - expected.a) <= tolerance;
 }
 
-class TiffPlugin : public ::testing::Test {
+class TiffPlugin : public spitest::PluginTest {
 protected:
-    LoadedPlugin plugin{SPI_PLUGIN_FILE};
-
-    void SetUp() override { ASSERT_EQ(plugin.error(), ""); }
-
-    DecodedPicture decodeOk(const Bytes& file) {
-        DecodedPicture picture = plugin.decode(bytesOf(file));
-        EXPECT_EQ(picture.code, SPI_SUCCESS);
-        EXPECT_EQ(picture.leakedHandles, 0);
-        EXPECT_TRUE(picture.bottomUp);
-        return picture;
-    }
-
     // Every pixel of `picture` against `expected` (upright coordinates).
     static void expectPixels(const DecodedPicture& picture, int width, int height, int tolerance,
                              const std::function<Rgba(int, int)>& expected) {
@@ -385,9 +372,7 @@ TEST_F(TiffPlugin, SixteenBitCmykInStripsTilesAndPlanes) {
     // The strips come first in the file; damage them and keep the directory.
     Bytes damaged = file;
     std::fill(damaged.begin() + 8, damaged.begin() + std::ptrdiff_t(file.size() / 2), 0xff);
-    const DecodedPicture broken = plugin.decode(bytesOf(damaged));
-    EXPECT_EQ(broken.code, SPI_BROKEN_DATA);
-    EXPECT_EQ(broken.leakedHandles, 0);
+    expectDecodeFails(damaged, SPI_BROKEN_DATA);
 }
 
 TEST_F(TiffPlugin, AlphaComesOutStraightInThirtyTwoBits) {
@@ -514,20 +499,8 @@ TEST_F(TiffPlugin, ProgressRunsToTheEndAndCanStopTheDecode) {
     page.rowsPerStrip = 8;
     const Bytes file = tiffFile(page);
 
-    spitest::StopAfter counting;
-    DecodedPicture picture = plugin.decode(bytesOf(file), spitest::stopAfterCallback,
-                                           reinterpret_cast<intptr_t>(&counting));
-    EXPECT_EQ(picture.code, SPI_SUCCESS);
-    EXPECT_GE(counting.calls, 5);
-
-    for (const int stopAt : {1, 3}) {
-        spitest::StopAfter stopping{0, stopAt};
-        picture = plugin.decode(bytesOf(file), spitest::stopAfterCallback,
-                                reinterpret_cast<intptr_t>(&stopping));
-        EXPECT_EQ(picture.code, SPI_ABORTED) << stopAt;
-        EXPECT_EQ(stopping.calls, stopAt);
-        EXPECT_EQ(picture.leakedHandles, 0);
-    }
+    expectProgressToTheEnd(file, 5);
+    expectStopsAbort(file, {1, 3});
 }
 
 } // namespace

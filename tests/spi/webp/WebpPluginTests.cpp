@@ -1,4 +1,4 @@
-#include "common/LoadedPlugin.h"
+#include "common/PluginTest.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +9,6 @@
 
 using spitest::bytesOf;
 using spitest::DecodedPicture;
-using spitest::LoadedPlugin;
 using spitest::Rgba;
 
 namespace {
@@ -144,21 +143,7 @@ bool near(const Rgba& actual, const Rgba& expected, int tolerance) {
            std::abs(actual.b - expected.b) <= tolerance && actual.a == expected.a;
 }
 
-class WebpPlugin : public ::testing::Test {
-protected:
-    LoadedPlugin plugin{SPI_PLUGIN_FILE};
-
-    void SetUp() override { ASSERT_EQ(plugin.error(), ""); }
-
-    // Decodes and checks what every successful decode must give.
-    DecodedPicture decodeOk(const Bytes& file) {
-        DecodedPicture picture = plugin.decode(bytesOf(file));
-        EXPECT_EQ(picture.code, SPI_SUCCESS);
-        EXPECT_EQ(picture.leakedHandles, 0);
-        EXPECT_TRUE(picture.bottomUp);
-        return picture;
-    }
-};
+class WebpPlugin : public spitest::PluginTest {};
 
 TEST_F(WebpPlugin, DeclaresAnImportFilterForWebpFiles) {
     const std::vector<std::string> texts = plugin.infoTexts();
@@ -276,12 +261,7 @@ TEST_F(WebpPlugin, FirstFrameSmallerThanTheCanvasSitsAtItsOffset) {
 TEST_F(WebpPlugin, CutOffOrDamagedFilesAreBrokenData) {
     const Bytes whole = lossySmooth(64, 64);
     // Cut inside the compressed picture, then inside the header.
-    for (const std::size_t keep : {whole.size() / 2, std::size_t(24)}) {
-        const Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t(keep));
-        const DecodedPicture picture = plugin.decode(bytesOf(cut));
-        EXPECT_EQ(picture.code, SPI_BROKEN_DATA) << keep;
-        EXPECT_EQ(picture.leakedHandles, 0);
-    }
+    expectCutsFail(whole, {whole.size() / 2, 24}, SPI_BROKEN_DATA);
     const Bytes header(whole.begin(), whole.begin() + 20);
     SpiPictureInfo info;
     EXPECT_EQ(plugin.pictureInfo(bytesOf(header), info), SPI_BROKEN_DATA);
@@ -289,9 +269,7 @@ TEST_F(WebpPlugin, CutOffOrDamagedFilesAreBrokenData) {
     Bytes scrambled = losslessPattern(30, 30, false);
     for (std::size_t i = 30; i < scrambled.size(); i += 3)
         scrambled[i] ^= 0x5a;
-    const DecodedPicture picture = plugin.decode(bytesOf(scrambled));
-    EXPECT_NE(picture.code, SPI_SUCCESS);
-    EXPECT_EQ(picture.leakedHandles, 0);
+    expectDecodeFails(scrambled, spitest::AnyFailure);
 
     const Bytes animation = twoFrameAnimation(16, 16, {1, 2, 3, 255}, {4, 5, 6, 255});
     const Bytes cutAnimation(animation.begin(),
@@ -301,26 +279,9 @@ TEST_F(WebpPlugin, CutOffOrDamagedFilesAreBrokenData) {
 
 TEST_F(WebpPlugin, ProgressRunsToTheEndAndCanStopTheDecode) {
     const Bytes file = losslessPattern(40, 300, false);
-    spitest::StopAfter counting;
-    DecodedPicture picture = plugin.decode(bytesOf(file), spitest::stopAfterCallback,
-                                           reinterpret_cast<intptr_t>(&counting));
-    EXPECT_EQ(picture.code, SPI_SUCCESS);
-    EXPECT_GE(counting.calls, 2);
-
-    for (const int stopAt : {1, 2}) {
-        spitest::StopAfter stopping{0, stopAt};
-        picture = plugin.decode(bytesOf(file), spitest::stopAfterCallback,
-                                reinterpret_cast<intptr_t>(&stopping));
-        EXPECT_EQ(picture.code, SPI_ABORTED) << stopAt;
-        EXPECT_EQ(stopping.calls, stopAt);
-        EXPECT_EQ(picture.leakedHandles, 0);
-    }
-
-    spitest::StopAfter stopAnimation{0, 2};
-    picture = plugin.decode(bytesOf(twoFrameAnimation(8, 200, {9, 9, 9, 255}, {1, 1, 1, 255})),
-                            spitest::stopAfterCallback, reinterpret_cast<intptr_t>(&stopAnimation));
-    EXPECT_EQ(picture.code, SPI_ABORTED);
-    EXPECT_EQ(picture.leakedHandles, 0);
+    expectProgressToTheEnd(file, 2);
+    expectStopsAbort(file, {1, 2});
+    expectStopsAbort(twoFrameAnimation(8, 200, {9, 9, 9, 255}, {1, 1, 1, 255}), {2});
 }
 
 } // namespace
