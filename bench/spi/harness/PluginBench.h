@@ -1,8 +1,8 @@
 #pragma once
 
-// What the HEIF, JPEG XL and RAW plug-in benchmarks share: a photo-like
-// picture made at run time, a built plug-in loaded as the host loads it and
-// driven through its whole decode, and timing by the best of alternating runs.
+// What the plug-in benchmarks share: a photo-like picture made at run time, a
+// built plug-in loaded as the host loads it and driven through its whole
+// decode, timing by the best of alternating runs, and the tables they print.
 
 #include "sdk/sorteka_spi.h"
 
@@ -126,6 +126,44 @@ inline Pair bestOfAlternating(int rounds, const std::function<bool()>& first,
 
 inline int roundsFrom(int argc, char** argv, int fallback) {
     return argc > 1 ? std::max(1, std::atoi(argv[1])) : fallback;
+}
+
+// The plug-in against a direct decode twice: into memory already touched by an
+// earlier run (the strictest floor) and into new memory, as the plug-in makes a
+// new bitmap for each picture. `direct` decodes into the vector it is given, or
+// into new memory when given none.
+struct FloorTimes {
+    double plugin;
+    double touched;
+    double fresh;
+};
+inline FloorTimes
+againstTouchedAndNewMemory(int rounds, const std::function<bool()>& viaPlugin,
+                           const std::function<bool(std::vector<std::uint8_t>*)>& direct) {
+    std::vector<std::uint8_t> reused;
+    const Pair strict = bestOfAlternating(rounds, viaPlugin, [&] { return direct(&reused); });
+    const Pair fresh = bestOfAlternating(rounds, viaPlugin, [&] { return direct(nullptr); });
+    return {std::min(strict.first, fresh.first), strict.second, fresh.second};
+}
+
+inline void printFloors(const char* format, const char* library, int width, int height,
+                        std::size_t fileSize, const FloorTimes& times) {
+    std::printf("%s %2d MP (%zu KB): plug-in %.1f ms; %s into touched memory %.1f ms, "
+                "ratio %.3f; into new memory %.1f ms, ratio %.3f\n",
+                format, width * height / 1000000, fileSize / 1024, times.plugin * 1e3, library,
+                times.touched * 1e3, times.plugin / times.touched, times.fresh * 1e3,
+                times.plugin / times.fresh);
+}
+
+// A table of best times, one picture a row; `nameWidth` is the first column's width.
+inline void printRatioHeader(int nameWidth, const char* picture, const char* fileSize,
+                             const char* library) {
+    std::printf("%-*s %10s %12s %12s %7s\n", nameWidth, picture, fileSize, "plug-in ms", library,
+                "ratio");
+}
+inline void printRatioRow(int nameWidth, const char* name, std::size_t fileSize, const Pair& best) {
+    std::printf("%-*s %10zu %12.1f %12.1f %7.3f\n", nameWidth, name, fileSize, best.first * 1e3,
+                best.second * 1e3, best.first / best.second);
 }
 
 } // namespace spibench

@@ -83,8 +83,7 @@ bool directDecode(const std::vector<std::uint8_t>& file) {
 int main(int argc, char** argv) {
     const int rounds = spibench::roundsFrom(argc, argv, 5);
     const spibench::LoadedPlugin plugin(SPI_PLUGIN_FILE);
-    std::printf("%-12s %10s %12s %12s %7s\n", "picture", "file KB", "plug-in ms", "libjxl ms",
-                "ratio");
+    spibench::printRatioHeader(12, "picture", "file KB", "libjxl ms");
     const struct {
         const char* name;
         int width;
@@ -100,8 +99,7 @@ int main(int argc, char** argv) {
         const auto best = spibench::bestOfAlternating(
             rounds, [&] { return plugin.decode(file, "photo.jxl"); },
             [&] { return directDecode(file); });
-        std::printf("%-12s %10zu %12.1f %12.1f %7.3f\n", photo.name, file.size() / 1024,
-                    best.first * 1e3, best.second * 1e3, best.first / best.second);
+        spibench::printRatioRow(12, photo.name, file.size() / 1024, best);
     }
     return 0;
 }

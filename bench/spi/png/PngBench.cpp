@@ -85,19 +85,10 @@ int main(int argc, char** argv) {
     const spibench::LoadedPlugin plugin(SPI_PLUGIN_FILE);
     for (const auto& [width, height] : {std::pair{4000, 3000}, {6000, 4000}}) {
         const auto file = encodePng(spibench::photoLike(width, height, 7), width, height);
-        std::vector<std::uint8_t> reused;
-        const auto strict = spibench::bestOfAlternating(
+        const auto times = spibench::againstTouchedAndNewMemory(
             rounds, [&] { return plugin.decode(file, "photo.png"); },
-            [&] { return directDecode(file, &reused); });
-        const auto fresh = spibench::bestOfAlternating(
-            rounds, [&] { return plugin.decode(file, "photo.png"); },
-            [&] { return directDecode(file, nullptr); });
-        const double pluginTime = std::min(strict.first, fresh.first);
-        std::printf("PNG %2d MP (%zu KB): plug-in %.1f ms; libpng into touched memory %.1f ms, "
-                    "ratio %.3f; into new memory %.1f ms, ratio %.3f\n",
-                    width * height / 1000000, file.size() / 1024, pluginTime * 1e3,
-                    strict.second * 1e3, pluginTime / strict.second, fresh.second * 1e3,
-                    pluginTime / fresh.second);
+            [&](std::vector<std::uint8_t>* into) { return directDecode(file, into); });
+        spibench::printFloors("PNG", "libpng", width, height, file.size(), times);
     }
     return 0;
 }

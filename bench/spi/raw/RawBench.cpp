@@ -37,8 +37,7 @@ int main(int argc, char** argv) {
         return std::vector<std::uint8_t>{p[0], p[1], p[2]};
     };
 
-    std::printf("%-26s %10s %12s %12s %7s\n", "24 MP DNG", "file MB", "plug-in ms", "LibRaw full",
-                "ratio");
+    spibench::printRatioHeader(26, "24 MP DNG", "file MB", "LibRaw full");
     const struct {
         const char* name;
         rawtest::Preview preview;
@@ -59,8 +58,7 @@ int main(int argc, char** argv) {
         const auto best = spibench::bestOfAlternating(
             rounds, [&] { return plugin.decode(file, "photo.dng"); },
             [&] { return fullDevelopment(file); });
-        std::printf("%-26s %10zu %12.1f %12.1f %7.3f\n", entry.name, file.size() >> 20,
-                    best.first * 1e3, best.second * 1e3, best.first / best.second);
+        spibench::printRatioRow(26, entry.name, file.size() >> 20, best);
     }
     return 0;
 }
