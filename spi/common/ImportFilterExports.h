@@ -80,6 +80,18 @@ answerPicture(const void* data, intptr_t length, std::uint32_t flag, HLOCAL* bit
     });
 }
 
+// GetPictureInfo's answer for codecs read through a picture object that knows
+// its upright size: 32 bits per pixel with alpha, else 24.
+template <class Picture>
+[[nodiscard]] std::int32_t openAndDescribe(std::span<const std::uint8_t> file,
+                                           SpiPictureInfo* info) {
+    Picture picture;
+    if (const std::int32_t code = picture.open(file); code != SPI_SUCCESS)
+        return code;
+    return fillPictureInfo(info, picture.width(), picture.height(), picture.hasAlpha() ? 32 : 24,
+                           1);
+}
+
 // A decode for codecs read through a picture object: open() the file, then
 // decode() it into the builder.
 template <class Picture>

@@ -7,8 +7,6 @@
 #include "spi/heif/HeifPicture.h"
 
 #include <array>
-#include <cstdint>
-#include <span>
 #include <string_view>
 
 namespace {
@@ -22,16 +20,9 @@ constexpr std::array<std::string_view, 6> PluginInfo = {
     "AVIF picture",
 };
 
-std::int32_t readHeifInfo(std::span<const std::uint8_t> file, SpiPictureInfo* info) {
-    heifspi::HeifPicture picture;
-    if (const std::int32_t code = picture.open(file); code != SPI_SUCCESS)
-        return code;
-    return spi::fillPictureInfo(info, picture.width(), picture.height(),
-                                picture.hasAlpha() ? 32 : 24, 1);
-}
-
 } // namespace
 
-SORTEKA_IMPORT_FILTER_EXPORTS(PluginInfo, heifspi::isHeifFileType, readHeifInfo,
+SORTEKA_IMPORT_FILTER_EXPORTS(PluginInfo, heifspi::isHeifFileType,
+                              spi::openAndDescribe<heifspi::HeifPicture>,
                               spi::openAndDecode<heifspi::HeifPicture>,
                               spi::NullOutput::InternalErrorBeforeLoad)

@@ -7,8 +7,6 @@
 #include "spi/webp/WebpSignature.h"
 
 #include <array>
-#include <cstdint>
-#include <span>
 #include <string_view>
 
 namespace {
@@ -20,16 +18,9 @@ constexpr std::array<std::string_view, 4> PluginInfo = {
     "WebP picture",
 };
 
-std::int32_t readWebpInfo(std::span<const std::uint8_t> file, SpiPictureInfo* info) {
-    webpspi::WebpPicture picture;
-    if (const std::int32_t code = picture.open(file); code != SPI_SUCCESS)
-        return code;
-    return spi::fillPictureInfo(info, picture.width(), picture.height(),
-                                picture.hasAlpha() ? 32 : 24, 1);
-}
-
 } // namespace
 
-SORTEKA_IMPORT_FILTER_EXPORTS(PluginInfo, webpspi::isWebpSignature, readWebpInfo,
+SORTEKA_IMPORT_FILTER_EXPORTS(PluginInfo, webpspi::isWebpSignature,
+                              spi::openAndDescribe<webpspi::WebpPicture>,
                               spi::openAndDecode<webpspi::WebpPicture>,
                               spi::NullOutput::InternalErrorBeforeLoad)
