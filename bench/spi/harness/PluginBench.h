@@ -16,6 +16,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace spibench {
@@ -50,6 +51,16 @@ inline std::vector<std::uint8_t> photoLike(int width, int height, std::uint32_t 
                 p[c] = std::uint8_t(std::clamp(base[c] + light + noise(random), 0.f, 255.f));
         }
     return rgb;
+}
+
+// Pixel (x, y) of an interleaved RGB picture `width` pixels wide, as the
+// tests' file writers take their samples.
+inline std::function<std::vector<std::uint8_t>(int, int)>
+samplesOf(const std::vector<std::uint8_t>& rgb, int width) {
+    return [&rgb, width](int x, int y) {
+        const std::uint8_t* p = &rgb[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3];
+        return std::vector<std::uint8_t>{p[0], p[1], p[2]};
+    };
 }
 
 class LoadedPlugin {
@@ -153,6 +164,34 @@ inline void printFloors(const char* format, const char* library, int width, int 
                 format, width * height / 1000000, fileSize / 1024, times.plugin * 1e3, library,
                 times.touched * 1e3, times.plugin / times.touched, times.fresh * 1e3,
                 times.plugin / times.fresh);
+}
+
+// A whole benchmark against both floors: photo-like pictures of 12 and 24
+// megapixels, each encoded once by `encode`, decoded through the plug-in as
+// `fileName` and by `direct` into the vector it is given (new memory when given
+// none), one line of times and ratios each.
+struct FloorBench {
+    const char* format;
+    const char* library;
+    const char* fileName;
+};
+using Encoder =
+    std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>& rgb, int, int)>;
+using DirectDecoder =
+    std::function<bool(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>* into)>;
+inline int runAgainstBothFloors(int argc, char** argv, const char* pluginFile,
+                                const FloorBench& bench, const Encoder& encode,
+                                const DirectDecoder& direct) {
+    const int rounds = roundsFrom(argc, argv, 5);
+    const LoadedPlugin plugin(pluginFile);
+    for (const auto& [width, height] : {std::pair{4000, 3000}, {6000, 4000}}) {
+        const auto file = encode(photoLike(width, height, 7), width, height);
+        const FloorTimes times = againstTouchedAndNewMemory(
+            rounds, [&] { return plugin.decode(file, bench.fileName); },
+            [&](std::vector<std::uint8_t>* into) { return direct(file, into); });
+        printFloors(bench.format, bench.library, width, height, file.size(), times);
+    }
+    return 0;
 }
 
 // A table of best times, one picture a row; `nameWidth` is the first column's width.

@@ -5,6 +5,7 @@
 // time, and prints the ratios of the best runs.
 // Usage: spi_jpeg_bench [rounds]
 
+#include "JpegWriter.h"
 #include "PluginBench.h"
 
 #include <cstdio>
@@ -15,30 +16,7 @@
 namespace {
 
 std::vector<std::uint8_t> encodeJpeg(const std::vector<std::uint8_t>& rgb, int width, int height) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row =
-            const_cast<JSAMPROW>(&rgb[std::size_t(cinfo.next_scanline) * std::size_t(width) * 3]);
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<std::uint8_t> file(buffer, buffer + size);
-    std::free(buffer);
-    return file;
+    return jpegtest::writeJpeg(width, height, spibench::samplesOf(rgb, width), {.quality = 90});
 }
 
 // The floor: what a program using the library directly does. Into `reused`
@@ -71,14 +49,7 @@ bool directDecode(const std::vector<std::uint8_t>& file, std::vector<std::uint8_
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = spibench::roundsFrom(argc, argv, 5);
-    const spibench::LoadedPlugin plugin(SPI_PLUGIN_FILE);
-    for (const auto& [width, height] : {std::pair{4000, 3000}, {6000, 4000}}) {
-        const auto file = encodeJpeg(spibench::photoLike(width, height, 7), width, height);
-        const auto times = spibench::againstTouchedAndNewMemory(
-            rounds, [&] { return plugin.decode(file, "photo.jpg"); },
-            [&](std::vector<std::uint8_t>* into) { return directDecode(file, into); });
-        spibench::printFloors("JPEG", "libjpeg-turbo", width, height, file.size(), times);
-    }
-    return 0;
+    return spibench::runAgainstBothFloors(argc, argv, SPI_PLUGIN_FILE,
+                                          {"JPEG", "libjpeg-turbo", "photo.jpg"}, encodeJpeg,
+                                          directDecode);
 }

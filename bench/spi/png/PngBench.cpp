@@ -81,14 +81,6 @@ bool directDecode(const std::vector<std::uint8_t>& file, std::vector<std::uint8_
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = spibench::roundsFrom(argc, argv, 5);
-    const spibench::LoadedPlugin plugin(SPI_PLUGIN_FILE);
-    for (const auto& [width, height] : {std::pair{4000, 3000}, {6000, 4000}}) {
-        const auto file = encodePng(spibench::photoLike(width, height, 7), width, height);
-        const auto times = spibench::againstTouchedAndNewMemory(
-            rounds, [&] { return plugin.decode(file, "photo.png"); },
-            [&](std::vector<std::uint8_t>* into) { return directDecode(file, into); });
-        spibench::printFloors("PNG", "libpng", width, height, file.size(), times);
-    }
-    return 0;
+    return spibench::runAgainstBothFloors(argc, argv, SPI_PLUGIN_FILE,
+                                          {"PNG", "libpng", "photo.png"}, encodePng, directDecode);
 }

@@ -32,10 +32,7 @@ int main(int argc, char** argv) {
     const int rounds = spibench::roundsFrom(argc, argv, 3);
     const spibench::LoadedPlugin plugin(SPI_PLUGIN_FILE);
     const auto photo = spibench::photoLike(Width, Height, 7);
-    const auto scene = [&](int x, int y) {
-        const std::uint8_t* p = &photo[(std::size_t(y) * Width + std::size_t(x)) * 3];
-        return std::vector<std::uint8_t>{p[0], p[1], p[2]};
-    };
+    const auto scene = spibench::samplesOf(photo, Width);
 
     spibench::printRatioHeader(26, "24 MP DNG", "file MB", "LibRaw full");
     const struct {
