@@ -42,16 +42,7 @@ TEST_F(PngPlugin, DescribesItselfAndDecidesByContent) {
 
 TEST_F(PngPlugin, RgbPictureSizeAndPixels) {
     const auto png = writePng(30, 20, ramp);
-    SpiPictureInfo info{};
-    ASSERT_EQ(plugin.pictureInfo(bytesOf(png), info), SPI_SUCCESS);
-    EXPECT_EQ(info.width, 30);
-    EXPECT_EQ(info.height, 20);
-    EXPECT_EQ(info.color_depth, 24);
-
-    const DecodedPicture picture = decodeOk(png);
-    EXPECT_EQ(picture.width, 30);
-    EXPECT_EQ(picture.height, 20);
-    EXPECT_EQ(picture.bitCount, 24);
+    const DecodedPicture picture = decodeWithInfo(png, 30, 20, 24);
     for (const auto& [x, y] : {std::pair{0, 0}, {29, 0}, {0, 19}, {13, 7}})
         EXPECT_EQ(picture.pixel(x, y), (Rgba{x * 8, y * 8, 77, 255}));
 }
