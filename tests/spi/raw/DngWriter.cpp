@@ -1,11 +1,12 @@
 #include "DngWriter.h"
 
+#include "jpeg/JpegWriter.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <jpeglib.h>
 #include <memory>
 #include <tiffio.h>
 #include <unistd.h>
@@ -19,38 +20,6 @@ constexpr int PhotometricLinearRaw = 34892;
 struct TiffCloser {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
-
-std::vector<std::uint8_t> encodeJpeg(const SceneSource& scene, int width, int height, int quality) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = JDIMENSION(width);
-    info.image_height = JDIMENSION(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<std::uint8_t> row(std::size_t(width) * 3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const auto rgb = scene(x, y);
-            for (int c = 0; c < 3; ++c)
-                row[std::size_t(x * 3 + c)] = rgb[std::size_t(c)];
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::vector<std::uint8_t> bytes(buffer, buffer + size);
-    std::free(buffer);
-    return bytes;
-}
 
 // The tags that make a directory a DNG's main directory.
 void setDngTags(TIFF* tiff, int orientation) {
@@ -122,8 +91,8 @@ bool writePreview(TIFF* tiff, const SceneSource& scene, const DngOptions& option
         TIFFCheckpointDirectory(tiff);
     if (jpeg) {
         // The strip is a complete JPEG stream, written as it is.
-        auto bytes =
-            encodeJpeg(scene, options.previewWidth, options.previewHeight, options.jpegQuality);
+        auto bytes = jpegtest::writeJpeg(options.previewWidth, options.previewHeight, scene,
+                                         {.quality = options.jpegQuality});
         if (TIFFWriteRawStrip(tiff, 0, bytes.data(), tmsize_t(bytes.size())) < 0)
             return false;
     } else {
