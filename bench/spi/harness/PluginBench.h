@@ -205,4 +205,44 @@ inline void printRatioRow(int nameWidth, const char* name, std::size_t fileSize,
                 best.second * 1e3, best.first / best.second);
 }
 
+struct Photo {
+    const char* name;
+    int width;
+    int height;
+};
+inline constexpr Photo LossyPhotos[] = {{"12 MP lossy", 4000, 3000}, {"24 MP lossy", 6000, 4000}};
+
+// A whole benchmark printed as a ratio table: for each of `photos` (each with
+// a name, a width and a height) a photo-like picture encoded by
+// encode(rgb, photo), decoded through the plug-in as `fileName` and by
+// direct(file), one row of best times.
+struct TableBench {
+    const char* pluginFile;
+    int defaultRounds;
+    int nameWidth;
+    const char* library; // encodes and decodes directly
+    const char* fileName;
+};
+template <class Photos, class Encode, class Direct>
+int runRatioTable(int argc, char** argv, const TableBench& bench, const Photos& photos,
+                  const Encode& encode, const Direct& direct) {
+    const int rounds = roundsFrom(argc, argv, bench.defaultRounds);
+    const LoadedPlugin plugin(bench.pluginFile);
+    const std::string libraryColumn = std::string(bench.library) + " ms";
+    printRatioHeader(bench.nameWidth, "picture", "file KB", libraryColumn.c_str());
+    for (const auto& photo : photos) {
+        const std::vector<std::uint8_t> file =
+            encode(photoLike(photo.width, photo.height, 7), photo);
+        if (file.empty()) {
+            std::fprintf(stderr, "%s: %s could not encode\n", photo.name, bench.library);
+            return 1;
+        }
+        const Pair best = bestOfAlternating(
+            rounds, [&] { return plugin.decode(file, bench.fileName); },
+            [&] { return direct(file); });
+        printRatioRow(bench.nameWidth, photo.name, file.size() / 1024, best);
+    }
+    return 0;
+}
+
 } // namespace spibench

@@ -70,29 +70,20 @@ bool directDecode(const std::vector<std::uint8_t>& file) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = spibench::roundsFrom(argc, argv, 5);
-    const spibench::LoadedPlugin plugin(SPI_PLUGIN_FILE);
-    spibench::printRatioHeader(12, "picture", "file KB", "libheif ms");
-    const struct {
+    struct HeifPhoto {
         const char* name;
         int width;
         int height;
         heif_compression_format format;
-    } photos[] = {{"12 MP HEIC", 4000, 3000, heif_compression_HEVC},
-                  {"24 MP HEIC", 6000, 4000, heif_compression_HEVC},
-                  {"12 MP AVIF", 4000, 3000, heif_compression_AV1},
-                  {"24 MP AVIF", 6000, 4000, heif_compression_AV1}};
-    for (const auto& photo : photos) {
-        const auto file = encode(spibench::photoLike(photo.width, photo.height, 7), photo.width,
-                                 photo.height, photo.format);
-        if (file.empty()) {
-            std::fprintf(stderr, "%s: libheif could not encode\n", photo.name);
-            return 1;
-        }
-        const auto best = spibench::bestOfAlternating(
-            rounds, [&] { return plugin.decode(file, "photo.heic"); },
-            [&] { return directDecode(file); });
-        spibench::printRatioRow(12, photo.name, file.size() / 1024, best);
-    }
-    return 0;
+    };
+    const HeifPhoto photos[] = {{"12 MP HEIC", 4000, 3000, heif_compression_HEVC},
+                                {"24 MP HEIC", 6000, 4000, heif_compression_HEVC},
+                                {"12 MP AVIF", 4000, 3000, heif_compression_AV1},
+                                {"24 MP AVIF", 6000, 4000, heif_compression_AV1}};
+    return spibench::runRatioTable(
+        argc, argv, {SPI_PLUGIN_FILE, 5, 12, "libheif", "photo.heic"}, photos,
+        [](const std::vector<std::uint8_t>& rgb, const HeifPhoto& photo) {
+            return encode(rgb, photo.width, photo.height, photo.format);
+        },
+        directDecode);
 }

@@ -81,25 +81,10 @@ bool directDecode(const std::vector<std::uint8_t>& file) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = spibench::roundsFrom(argc, argv, 5);
-    const spibench::LoadedPlugin plugin(SPI_PLUGIN_FILE);
-    spibench::printRatioHeader(12, "picture", "file KB", "libjxl ms");
-    const struct {
-        const char* name;
-        int width;
-        int height;
-    } photos[] = {{"12 MP lossy", 4000, 3000}, {"24 MP lossy", 6000, 4000}};
-    for (const auto& photo : photos) {
-        const auto file =
-            encode(spibench::photoLike(photo.width, photo.height, 7), photo.width, photo.height);
-        if (file.empty()) {
-            std::fprintf(stderr, "%s: libjxl could not encode\n", photo.name);
-            return 1;
-        }
-        const auto best = spibench::bestOfAlternating(
-            rounds, [&] { return plugin.decode(file, "photo.jxl"); },
-            [&] { return directDecode(file); });
-        spibench::printRatioRow(12, photo.name, file.size() / 1024, best);
-    }
-    return 0;
+    return spibench::runRatioTable(
+        argc, argv, {SPI_PLUGIN_FILE, 5, 12, "libjxl", "photo.jxl"}, spibench::LossyPhotos,
+        [](const std::vector<std::uint8_t>& rgb, const spibench::Photo& photo) {
+            return encode(rgb, photo.width, photo.height);
+        },
+        directDecode);
 }

@@ -33,21 +33,10 @@ bool directDecode(const std::vector<std::uint8_t>& file) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = spibench::roundsFrom(argc, argv, 7);
-    const spibench::LoadedPlugin plugin(SPI_PLUGIN_FILE);
-    spibench::printRatioHeader(14, "picture", "file KB", "libwebp ms");
-    const struct {
-        const char* name;
-        int width;
-        int height;
-    } photos[] = {{"12 MP lossy", 4000, 3000}, {"24 MP lossy", 6000, 4000}};
-    for (const auto& photo : photos) {
-        const std::vector<std::uint8_t> file = encodeWebp(
-            spibench::photoLike(photo.width, photo.height, 7), photo.width, photo.height);
-        const auto best = spibench::bestOfAlternating(
-            rounds, [&] { return plugin.decode(file, "photo.webp"); },
-            [&] { return directDecode(file); });
-        spibench::printRatioRow(14, photo.name, file.size() / 1024, best);
-    }
-    return 0;
+    return spibench::runRatioTable(
+        argc, argv, {SPI_PLUGIN_FILE, 7, 14, "libwebp", "photo.webp"}, spibench::LossyPhotos,
+        [](const std::vector<std::uint8_t>& rgb, const spibench::Photo& photo) {
+            return encodeWebp(rgb, photo.width, photo.height);
+        },
+        directDecode);
 }
