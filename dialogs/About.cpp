@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 TfrmAboutBox::TfrmAboutBox(QWidget* parent) : QDialog(parent)
 {
@@ -48,4 +49,14 @@ TfrmAboutBox::TfrmAboutBox(QWidget* parent) : QDialog(parent)
     OKButton->setGeometry(231, 88, 74, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TfrmAboutBox::showEvent(QShowEvent* event)
+{
+    if (const QScreen* target = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(target->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
 }

@@ -18,4 +18,8 @@ public:
     QLabel* Version = nullptr;
     QLabel* Copyright = nullptr;
     QPushButton* OKButton = nullptr;
+
+protected:
+    // Shown in the middle of the screen each time.
+    void showEvent(QShowEvent* event) override;
 };

@@ -94,7 +94,8 @@ std::int32_t readJpegSize(std::span<const std::uint8_t> jpeg, JpegSize& size) {
         return SPI_BROKEN_DATA;
     Session session{};
     prepareErrors(session);
-    std::int32_t code = SPI_BROKEN_DATA;
+    // volatile: set between setjmp and a possible longjmp.
+    volatile std::int32_t code = SPI_BROKEN_DATA;
     if (setjmp(session.trap.jump) == 0) {
         begin(session, jpeg);
         if (jpeg_read_header(&session.info, TRUE) == JPEG_HEADER_OK) {
@@ -114,7 +115,8 @@ std::int32_t decodeJpeg(std::span<const std::uint8_t> jpeg, spi::Orientation ori
     Session session{};
     std::vector<std::uint8_t> row;
     prepareErrors(session);
-    std::int32_t code = SPI_BROKEN_DATA;
+    // volatile: set between setjmp and a possible longjmp.
+    volatile std::int32_t code = SPI_BROKEN_DATA;
     if (setjmp(session.trap.jump) == 0) {
         begin(session, jpeg);
         code = decodeRows(session, orientation, dib, progress, first, steps, row);
