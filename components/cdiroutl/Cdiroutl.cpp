@@ -1,5 +1,7 @@
 #include "components/cdiroutl/Cdiroutl.h"
 
+#include "components/volumes/VolumeRoots.h"
+
 #include "components/cdiroutl/OutlinePaths.h"
 #include "components/palette/Palette.h"
 
@@ -320,7 +322,7 @@ void TCDirectoryOutline::CreateWnd() {
 }
 
 QStringList TCDirectoryOutline::Volumes() const {
-    return cdiroutl::realVolumeRoots();
+    return volumes::realVolumeRoots();
 }
 
 QStringList TCDirectoryOutline::readFolder(const QString& folderPath) const {

@@ -1,16 +1,12 @@
 #pragma once
 
-// Path rules of the directory outline: the volumes that stand in for drives,
-// the case functions for shown names, and the way back from a name shown in
+// Path rules of the directory outline: the case functions for shown names, and the way back from a name shown in
 // any case to the real entry on this case-sensitive file system.
 
 #include <QString>
 #include <QStringList>
 
 namespace cdiroutl {
-
-// "/" first, then the mount points of real, ready volumes in mount-table order.
-[[nodiscard]] QStringList realVolumeRoots();
 
 [[nodiscard]] QString fileNameLowerCase(const QString& name);
 [[nodiscard]] QString fileNameUpperCase(const QString& name);

@@ -1,6 +1,6 @@
 #include "components/expviewlite/ExpViewLite.h"
 
-#include "components/expviewlite/VolumeRoots.h"
+#include "components/volumes/VolumeRoots.h"
 #include "components/palette/Palette.h"
 
 #include <QDirIterator>
@@ -106,7 +106,7 @@ void TExpViewLite::SubFolderCheck(QTreeWidgetItem* node) {
 }
 
 QStringList TExpViewLite::volumeRoots() const {
-    return expviewlite::realVolumeRoots();
+    return volumes::realVolumeRoots();
 }
 
 QStringList TExpViewLite::readSubfolders(const QString& folderPath, bool stopAtFirst) const {

@@ -1,4 +1,5 @@
 #include "components/cdiroutl/OutlinePaths.h"
+#include "components/volumes/VolumeRoots.h"
 
 #include "support/TempDir.h"
 
@@ -26,12 +27,12 @@ TEST(cdiroutlPaths, AFolderHoldsOnlyPathsBelowItsOwnName) {
 }
 
 TEST(cdiroutlPaths, VolumesStartAtTheRootAndAreFolders) {
-    const QStringList volumes = realVolumeRoots();
-    ASSERT_FALSE(volumes.isEmpty());
-    EXPECT_EQ(volumes.first(), "/");
-    for (const QString& volume : volumes)
+    const QStringList roots = volumes::realVolumeRoots();
+    ASSERT_FALSE(roots.isEmpty());
+    EXPECT_EQ(roots.first(), "/");
+    for (const QString& volume : roots)
         EXPECT_TRUE(QFileInfo(volume).isDir()) << volume.toStdString();
-    EXPECT_EQ(volumes.size(), QSet<QString>(volumes.begin(), volumes.end()).size());
+    EXPECT_EQ(roots.size(), QSet<QString>(roots.begin(), roots.end()).size());
 }
 
 TEST(cdiroutlPaths, CaseFunctionsCoverMoreThanAsciiLetters) {

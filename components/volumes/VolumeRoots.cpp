@@ -1,11 +1,11 @@
-#include "components/expviewlite/VolumeRoots.h"
+#include "components/volumes/VolumeRoots.h"
 
 #include <QByteArray>
 #include <QFileInfo>
 #include <QSet>
 #include <QStorageInfo>
 
-namespace expviewlite {
+namespace volumes {
 
 namespace {
 // Kernel and desktop file systems that hold no user folders of their own.
@@ -34,4 +34,4 @@ QStringList realVolumeRoots() {
     return roots;
 }
 
-} // namespace expviewlite
+} // namespace volumes
