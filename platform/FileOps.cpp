@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <cerrno>
+#include <ctime>
+#include <dirent.h>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -247,7 +249,37 @@ FileResult copyFileReplacing(const QString& source, const QString& target) {
         qCDebug(lcFileOps) << "copy" << source << "to" << target << "failed:" << strerror(err);
         return FileResult::failure(err);
     }
+    removeStaleTemporaries(target, StaleTemporaryAge);
     return FileResult::success();
+}
+
+int removeStaleTemporaries(const QString& target, std::chrono::seconds olderThan) {
+    const QByteArray to = encoded(target);
+    const QByteArray folder = folderOf(to);
+    // The template without its random part: ".<name>.sorteka-".
+    QByteArray prefix = temporaryTemplate(QByteArray(), nameOf(to));
+    prefix.chop(6);
+    prefix.remove(0, 1); // the "/" temporaryTemplate put before the name
+    DIR* dir = ::opendir(folder.constData());
+    if (dir == nullptr)
+        return 0;
+    int removed = 0;
+    const time_t limit = ::time(nullptr) - static_cast<time_t>(olderThan.count());
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+            continue;
+        struct stat st {};
+        // ctime moves with every write and with the final chmod and times of a
+        // copy still running elsewhere, so only abandoned files are this old.
+        if (::fstatat(::dirfd(dir), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_ctim.tv_sec > limit)
+            continue;
+        if (::unlinkat(::dirfd(dir), name.constData(), 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 FileResult renameByLinking(const QString& from, const QString& to) {

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 namespace platform {
 
 struct FileResult {
@@ -36,6 +38,15 @@ FileResult createDirectory(const QString& path);
 // folder fail, `target` already holds the new data but the call still reports
 // failure, so that a move never deletes its source on an unconfirmed copy.
 FileResult copyFileReplacing(const QString& source, const QString& target);
+
+// A copy that was killed leaves its temporary file behind. After each successful
+// copy, such leftovers for the same target name are removed once nothing has
+// touched them for this long.
+inline constexpr std::chrono::seconds StaleTemporaryAge{600};
+
+// Removes the temporary files of earlier copies to `target` whose status has not
+// changed for `olderThan`; returns how many. Never touches anything else.
+int removeStaleTemporaries(const QString& target, std::chrono::seconds olderThan);
 
 // Renames `from` to `to`; fails (EEXIST) rather than replacing an existing `to`,
 // also when `to` appears between any check and the rename.
