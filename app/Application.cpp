@@ -5,16 +5,14 @@
 
 #include <cstdio>
 
-QString messageOf(const std::exception& error)
-{
+QString messageOf(const std::exception& error) {
     if (const auto* own = dynamic_cast<const Exception*>(&error))
         return own->message();
     return QString::fromLocal8Bit(error.what());
 }
 
 bool deliverGuarded(const std::function<bool()>& deliver,
-                    const std::function<void(const std::exception&)>& report)
-{
+                    const std::function<void(const std::exception&)>& report) {
     try {
         return deliver();
     } catch (const std::exception& error) {
@@ -27,16 +25,14 @@ bool deliverGuarded(const std::function<bool()>& deliver,
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
-void TApplication::ShowException(const std::exception& error)
-{
+void TApplication::ShowException(const std::exception& error) {
     const QString text = messageOf(error);
     std::fprintf(stderr, "%s\n", qPrintable(text));
     if (prompter_)
         prompter_->error(Title, text);
 }
 
-bool TApplication::notify(QObject* receiver, QEvent* event)
-{
+bool TApplication::notify(QObject* receiver, QEvent* event) {
     return deliverGuarded([&] { return QApplication::notify(receiver, event); },
                           [this](const std::exception& error) { ShowException(error); });
 }

@@ -5,7 +5,6 @@
 // box while the event loop goes on.
 
 #include <QApplication>
-
 #include <functional>
 
 class Prompter;

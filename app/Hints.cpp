@@ -1,13 +1,11 @@
 #include "app/Hints.h"
 
-QString shortHint(const QString& hint)
-{
+QString shortHint(const QString& hint) {
     const qsizetype bar = hint.indexOf(u'|');
     return bar < 0 ? hint : hint.left(bar);
 }
 
-QString longHint(const QString& hint)
-{
+QString longHint(const QString& hint) {
     const qsizetype bar = hint.indexOf(u'|');
     return bar < 0 ? hint : hint.mid(bar + 1);
 }

@@ -5,18 +5,15 @@
 #include <QWidget>
 
 KeyPreview::KeyPreview(QWidget& window, std::function<void(QChar&)> handler)
-    : QObject(&window), window_(window), handler_(std::move(handler))
-{
+    : QObject(&window), window_(window), handler_(std::move(handler)) {
     qApp->installEventFilter(this);
 }
 
-KeyPreview::~KeyPreview()
-{
+KeyPreview::~KeyPreview() {
     qApp->removeEventFilter(this);
 }
 
-bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
-{
+bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);

@@ -4,7 +4,6 @@
 // control does. The character is not consumed unless the handler clears it.
 
 #include <QObject>
-
 #include <functional>
 
 class QWidget;

@@ -36,8 +36,7 @@
 
 TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     : QMainWindow(parent), prompter_(prompter), browser_(*this, applicationTitle()),
-      sortAction_(prompter, [this] { return readOverwritePolicy(); })
-{
+      sortAction_(prompter, [this] { return readOverwritePolicy(); }) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(applicationTitle());
     setWindowIcon(programIcon());
@@ -58,9 +57,7 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(283, 247);
 
-    helpOpener = [](const QString& file) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
-    };
+    helpOpener = [](const QString& file) { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
 
     browser_.CurrentDir.clear();
     browser_.CurrentFile.clear();
@@ -77,26 +74,23 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
 
 TfrmMain::~TfrmMain() = default;
 
-void TfrmMain::attachForms(TfrmOption* option, TfrmAboutBox* about)
-{
+void TfrmMain::attachForms(TfrmOption* option, TfrmAboutBox* about) {
     frmOption_ = option;
     frmAboutBox_ = about;
 }
 
-void TfrmMain::loadStoredState()
-{
+void TfrmMain::loadStoredState() {
     const TRegIniFile store(settings::KeyPath);
     if (!store.isOpen())
         prompter_.warning(store.openError() +
                           QStringLiteral("\n設定は保存されません。既定の設定で起動します。"));
-    setMethodIndex(
-        store.ReadInteger(settings::SectionSetting, settings::ValueMethod, settings::DefaultMethod));
+    setMethodIndex(store.ReadInteger(settings::SectionSetting, settings::ValueMethod,
+                                     settings::DefaultMethod));
     browser_.CurrentDir = store.ReadString(settings::SectionSetting, settings::ValueCurrentDir,
-                                  platform::currentDirectory());
+                                           platform::currentDirectory());
 }
 
-void TfrmMain::LoadDirList()
-{
+void TfrmMain::LoadDirList() {
     const TRegIniFile store(settings::KeyPath);
     const TDestinations destinations = settings::readDestinations(store);
     for (const TDestination& d : destinations) {
@@ -106,8 +100,7 @@ void TfrmMain::LoadDirList()
     }
 }
 
-void TfrmMain::LoadPlugins()
-{
+void TfrmMain::LoadPlugins() {
     SPI->Clear();
     {
         const TRegIniFile store(settings::KeyPath);
@@ -125,28 +118,24 @@ void TfrmMain::LoadPlugins()
     }
 }
 
-void TfrmMain::AddMessage(const QString& text)
-{
+void TfrmMain::AddMessage(const QString& text) {
     log_.add(text);
     Message->setPlainText(log_.text());
     Message->verticalScrollBar()->setValue(Message->verticalScrollBar()->maximum());
 }
 
-void TfrmMain::DisplayHint(const QString& hint)
-{
+void TfrmMain::DisplayHint(const QString& hint) {
     statusPanels[0]->setText(longHint(hint));
 }
 
-int TfrmMain::methodIndex() const
-{
+int TfrmMain::methodIndex() const {
     for (size_t i = 0; i < methodItems.size(); ++i)
         if (methodItems[i]->isChecked())
             return static_cast<int>(i);
     return -1;
 }
 
-void TfrmMain::setMethodIndex(int index)
-{
+void TfrmMain::setMethodIndex(int index) {
     index = std::clamp(index, -1, static_cast<int>(methodItems.size()) - 1);
     if (index >= 0) {
         methodItems[static_cast<size_t>(index)]->setChecked(true);
@@ -160,8 +149,7 @@ void TfrmMain::setMethodIndex(int index)
     }
 }
 
-void TfrmMain::FormShow()
-{
+void TfrmMain::FormShow() {
     for (const QString& argument : std::as_const(commandLine)) {
         // Only "-" starts a switch: "/" starts every absolute path here.
         if (argument.startsWith(u'-')) {
@@ -172,23 +160,19 @@ void TfrmMain::FormShow()
     }
 }
 
-void TfrmMain::OpenDirectory(const QString& path)
-{
+void TfrmMain::OpenDirectory(const QString& path) {
     browser_.OpenDirectory(path);
 }
 
-void TfrmMain::NextPicture()
-{
+void TfrmMain::NextPicture() {
     browser_.NextPicture();
 }
 
-bool TfrmMain::ShowPicture(const QString& path)
-{
+bool TfrmMain::ShowPicture(const QString& path) {
     return browser_.ShowPicture(path);
 }
 
-bool TfrmMain::loadPicture(const QString& path)
-{
+bool TfrmMain::loadPicture(const QString& path) {
     // A folder may hold thousands of files that are no picture; turning those
     // away before the preview tries them spares raising an error for each.
     if (!PictureFormats::instance().isRegistered(platform::extensionOf(path)))
@@ -201,34 +185,28 @@ bool TfrmMain::loadPicture(const QString& path)
     }
 }
 
-void TfrmMain::setCaption(const QString& caption)
-{
+void TfrmMain::setCaption(const QString& caption) {
     setWindowTitle(caption);
 }
 
-void TfrmMain::setPicturePanel(const QString& text)
-{
+void TfrmMain::setPicturePanel(const QString& text) {
     statusPanels[1]->setText(text);
 }
 
-void TfrmMain::clearLog()
-{
+void TfrmMain::clearLog() {
     log_.clear();
     Message->clear();
 }
 
-void TfrmMain::warning(const QString& text)
-{
+void TfrmMain::warning(const QString& text) {
     prompter_.warning(text);
 }
 
-void TfrmMain::FormClose()
-{
+void TfrmMain::FormClose() {
     try {
         TRegIniFile store(settings::KeyPath);
         store.WriteInteger(settings::SectionSetting, settings::ValueMethod, methodIndex());
-        store.WriteString(settings::SectionSetting, settings::ValueCurrentDir,
-                          browser_.CurrentDir);
+        store.WriteString(settings::SectionSetting, settings::ValueCurrentDir, browser_.CurrentDir);
     } catch (const ERegistryException& error) {
         // Closing still ends the program; say what could not be kept.
         prompter_.error(applicationTitle(), error.message());
@@ -237,8 +215,7 @@ void TfrmMain::FormClose()
     PreviewGraphic.reset();
 }
 
-void TfrmMain::FormKeyPress(QChar& key)
-{
+void TfrmMain::FormKeyPress(QChar& key) {
     if (key == u' ') {
         NextPicture();
     } else if (key == QChar(0x1B)) {
@@ -251,28 +228,25 @@ void TfrmMain::FormKeyPress(QChar& key)
     }
 }
 
-void TfrmMain::sortTo(int number)
-{
+void TfrmMain::sortTo(int number) {
     if (browser_.CurrentFile.isEmpty())
         return;
     const QTreeWidgetItem* row = lvDirList->topLevelItem(settings::listRowOfDestination(number));
-    const SortResult result = sortAction_.run({number, row->text(2), browser_.CurrentDir,
-                                               browser_.CurrentFile, methodIndex() != smCopy});
+    const SortResult result = sortAction_.run(
+        {number, row->text(2), browser_.CurrentDir, browser_.CurrentFile, methodIndex() != smCopy});
     if (!result.done)
         return;
     AddMessage(result.logLine);
     NextPicture();
 }
 
-int TfrmMain::readOverwritePolicy() const
-{
+int TfrmMain::readOverwritePolicy() const {
     const TRegIniFile store(settings::KeyPath);
     return store.ReadInteger(settings::SectionSetting, settings::ValueOverwrite,
                              settings::DefaultOverwrite);
 }
 
-void TfrmMain::tbNumClick(int tag)
-{
+void TfrmMain::tbNumClick(int tag) {
     const int number = settings::destinationOfToolbarTag(tag);
     if (number == 0)
         return;
@@ -280,8 +254,7 @@ void TfrmMain::tbNumClick(int tag)
     FormKeyPress(key);
 }
 
-void TfrmMain::mnuFileDirOpenClick()
-{
+void TfrmMain::mnuFileDirOpenClick() {
     TfrmDirBrowse chooser(prompter_, this);
     frmDirBrowse = &chooser;
     const auto forget = qScopeGuard([] { frmDirBrowse = nullptr; });
@@ -291,34 +264,29 @@ void TfrmMain::mnuFileDirOpenClick()
         OpenDirectory(chooser.BrowseDir);
 }
 
-void TfrmMain::mnuExitClick()
-{
+void TfrmMain::mnuExitClick() {
     // Leaves the event loop at once; the close handler that saves does not run.
     QCoreApplication::exit(0);
 }
 
-void TfrmMain::mnuHelpContentsClick()
-{
+void TfrmMain::mnuHelpContentsClick() {
     if (helpOpener)
         helpOpener(HelpFile);
 }
 
-void TfrmMain::mnuHelpAboutClick()
-{
+void TfrmMain::mnuHelpAboutClick() {
     if (frmAboutBox_)
         frmAboutBox_->exec();
 }
 
-void TfrmMain::ShowOption()
-{
+void TfrmMain::ShowOption() {
     if (frmOption_ && frmOption_->exec() == QDialog::Accepted) {
         LoadDirList();
         LoadPlugins();
     }
 }
 
-bool TfrmMain::event(QEvent* event)
-{
+bool TfrmMain::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
         DisplayHint(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
@@ -326,8 +294,7 @@ bool TfrmMain::event(QEvent* event)
     return QMainWindow::event(event);
 }
 
-void TfrmMain::showEvent(QShowEvent* event)
-{
+void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
@@ -335,8 +302,7 @@ void TfrmMain::showEvent(QShowEvent* event)
     }
 }
 
-void TfrmMain::closeEvent(QCloseEvent* event)
-{
+void TfrmMain::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
 }

@@ -8,7 +8,6 @@
 #include "app/SortAction.h"
 
 #include <QMainWindow>
-
 #include <array>
 #include <functional>
 #include <memory>

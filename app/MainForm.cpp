@@ -26,16 +26,14 @@ namespace {
 constexpr int ClientWidth = 687;
 constexpr int ClientHeight = 390;
 
-void setHint(QAction* action, const QString& hint)
-{
+void setHint(QAction* action, const QString& hint) {
     action->setToolTip(shortHint(hint));
     action->setStatusTip(longHint(hint));
 }
 
 } // namespace
 
-void TfrmMain::buildToolBar(QWidget* client)
-{
+void TfrmMain::buildToolBar(QWidget* client) {
     const QList<QIcon> images = toolbarImageList();
     ToolBar = new QToolBar(client);
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
@@ -60,15 +58,13 @@ void TfrmMain::buildToolBar(QWidget* client)
         setHint(button, QStringLiteral("No.%1の設定実行|No.%1の設定に従ってファイルのコピーまたは"
                                        "移動をします")
                             .arg(n));
-        connect(button, &QAction::triggered, this, [this, button] {
-            tbNumClick(button->data().toInt());
-        });
+        connect(button, &QAction::triggered, this,
+                [this, button] { tbNumClick(button->data().toInt()); });
         tbNum[static_cast<size_t>(n - 1)] = button;
     }
 }
 
-void TfrmMain::buildPanes(QWidget* client)
-{
+void TfrmMain::buildPanes(QWidget* client) {
     fraPreview = new QFrame(client);
     fraPreview->setObjectName(QStringLiteral("fraPreview"));
     fraPreview->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -132,8 +128,7 @@ void TfrmMain::buildPanes(QWidget* client)
     setTabOrder(lvDirList, Message);
 }
 
-void TfrmMain::buildStatusBar(QWidget* client)
-{
+void TfrmMain::buildStatusBar(QWidget* client) {
     StatusBar = new QStatusBar(client);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setSizeGripEnabled(false);
@@ -149,8 +144,7 @@ void TfrmMain::buildStatusBar(QWidget* client)
     }
 }
 
-void TfrmMain::buildMenu()
-{
+void TfrmMain::buildMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu"));
 

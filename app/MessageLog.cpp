@@ -1,7 +1,6 @@
 #include "app/MessageLog.h"
 
-void MessageLog::add(const QString& text)
-{
+void MessageLog::add(const QString& text) {
     for (const QString& line : text.split(u'\n')) {
         while (lines_.size() > KeptLines)
             lines_.removeFirst();

@@ -3,19 +3,15 @@
 #include "platform/Paths.h"
 
 PictureBrowser::PictureBrowser(BrowsingView& view, QString applicationTitle)
-    : view_(view), title_(std::move(applicationTitle))
-{
-}
+    : view_(view), title_(std::move(applicationTitle)) {}
 
-PictureBrowser::SearchState PictureBrowser::searchState() const
-{
+PictureBrowser::SearchState PictureBrowser::searchState() const {
     if (!searching_)
         return SearchState::None;
     return current_ ? SearchState::Running : SearchState::Exhausted;
 }
 
-void PictureBrowser::OpenDirectory(const QString& path)
-{
+void PictureBrowser::OpenDirectory(const QString& path) {
     CurrentDir = path;
     view_.setCaption(title_ + QStringLiteral(" - ") + CurrentDir);
     CurrentDir = platform::includeTrailingSeparator(CurrentDir);
@@ -34,8 +30,7 @@ void PictureBrowser::OpenDirectory(const QString& path)
     NextPicture();
 }
 
-void PictureBrowser::NextPicture()
-{
+void PictureBrowser::NextPicture() {
     if (!searching_) {
         CurrentFile.clear();
         return;
@@ -56,8 +51,7 @@ void PictureBrowser::NextPicture()
     }
 }
 
-bool PictureBrowser::ShowPicture(const QString& path)
-{
+bool PictureBrowser::ShowPicture(const QString& path) {
     if (!view_.loadPicture(path))
         return false;
     view_.setPicturePanel(path);
@@ -65,8 +59,7 @@ bool PictureBrowser::ShowPicture(const QString& path)
     return true;
 }
 
-void PictureBrowser::CloseSearch()
-{
+void PictureBrowser::CloseSearch() {
     if (enumeration_)
         enumeration_->close();
     enumeration_.reset();
@@ -74,8 +67,7 @@ void PictureBrowser::CloseSearch()
     searching_ = false;
 }
 
-void PictureBrowser::advance()
-{
+void PictureBrowser::advance() {
     current_ = enumeration_ ? enumeration_->next() : std::nullopt;
     if (!current_ && enumeration_) {
         // Release the folder as soon as its last entry has been fetched.

@@ -8,7 +8,6 @@
 #include "platform/DirectoryEnumeration.h"
 
 #include <QString>
-
 #include <memory>
 #include <optional>
 

@@ -2,8 +2,7 @@
 
 #include "platform/Paths.h"
 
-QString pluginSearchMask(const QString& directory)
-{
+QString pluginSearchMask(const QString& directory) {
     QString mask = platform::includeTrailingSeparator(directory) + QStringLiteral("*.spi");
     qsizetype start = 0;
     while (start < mask.size() && mask[start].unicode() < 33)

@@ -9,16 +9,14 @@
 
 namespace {
 
-QString copyLine(int number, const QString& source, const QString& destination, bool move)
-{
-    const QString format = move ? QStringLiteral("移動(%1): %2 → %3")
-                                : QStringLiteral("コピー(%1): %2 → %3");
+QString copyLine(int number, const QString& source, const QString& destination, bool move) {
+    const QString format =
+        move ? QStringLiteral("移動(%1): %2 → %3") : QStringLiteral("コピー(%1): %2 → %3");
     return format.arg(number).arg(source, destination);
 }
 
 // The smallest n ≥ `from` whose numbered name is free.
-int firstFreeNumber(const QString& path, int from)
-{
+int firstFreeNumber(const QString& path, int from) {
     int n = from;
     while (platform::fileExists(NumberedFileName(path, n)))
         ++n;
@@ -27,8 +25,7 @@ int firstFreeNumber(const QString& path, int from)
 
 } // namespace
 
-QString NumberedFileName(const QString& path, int n)
-{
+QString NumberedFileName(const QString& path, int n) {
     const qsizetype nameStart = path.lastIndexOf(platform::PathSeparator) + 1;
     const qsizetype dot = path.lastIndexOf(u'.');
     const qsizetype extensionStart = dot >= nameStart ? dot : path.size();
@@ -37,12 +34,9 @@ QString NumberedFileName(const QString& path, int n)
 }
 
 SortAction::SortAction(Prompter& prompter, std::function<int()> overwritePolicy)
-    : prompter_(prompter), overwritePolicy_(std::move(overwritePolicy))
-{
-}
+    : prompter_(prompter), overwritePolicy_(std::move(overwritePolicy)) {}
 
-SortResult SortAction::run(const SortRequest& request)
-{
+SortResult SortAction::run(const SortRequest& request) {
     if (request.fileName.isEmpty())
         return {};
     if (request.destinationDirectory.isEmpty()) {
@@ -77,8 +71,7 @@ SortResult SortAction::run(const SortRequest& request)
     return {true, copyLine(request.number, source, destination, request.move)};
 }
 
-bool SortAction::settleNameClash(QString& destination)
-{
+bool SortAction::settleNameClash(QString& destination) {
     switch (overwritePolicy_()) {
     case opConfirm:
         return prompter_.confirm(AskOverwrite);
@@ -96,8 +89,7 @@ bool SortAction::settleNameClash(QString& destination)
     }
 }
 
-bool SortAction::numberOldFile(const QString& destination)
-{
+bool SortAction::numberOldFile(const QString& destination) {
     // The rename never replaces: a file that takes the numbered name between
     // the search and the rename only moves us on to the next number.
     for (int n = firstFreeNumber(destination, 1);; n = firstFreeNumber(destination, n + 1)) {

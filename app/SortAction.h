@@ -6,7 +6,6 @@
 // picture exists somewhere whole at every moment.
 
 #include <QString>
-
 #include <functional>
 
 class Prompter;

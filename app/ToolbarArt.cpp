@@ -7,11 +7,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-
 namespace {
 
-void drawOpenFolder(QPainter& p)
-{
+void drawOpenFolder(QPainter& p) {
     const QColor outline(0x8a, 0x63, 0x10);
     // Back of the folder with its tab.
     QPainterPath back;
@@ -36,8 +34,7 @@ void drawOpenFolder(QPainter& p)
     p.drawPath(front);
 }
 
-void drawDigit(QPainter& p, int digit)
-{
+void drawDigit(QPainter& p, int digit) {
     // Destination buttons: a blue tile with a white digit.
     p.setPen(QPen(QColor(0x1d, 0x4f, 0x91), 1.0));
     p.setBrush(QColor(0x3b, 0x7d, 0xd8));
@@ -52,18 +49,15 @@ void drawDigit(QPainter& p, int digit)
 
 } // namespace
 
-QIcon openFolderIcon()
-{
+QIcon openFolderIcon() {
     return renderIcon(drawOpenFolder);
 }
 
-QIcon digitIcon(int digit)
-{
+QIcon digitIcon(int digit) {
     return renderIcon([digit](QPainter& p) { drawDigit(p, digit); });
 }
 
-QList<QIcon> toolbarImageList()
-{
+QList<QIcon> toolbarImageList() {
     QList<QIcon> images;
     images.append(openFolderIcon());
     for (int digit = 1; digit <= 9; ++digit)

@@ -1,7 +1,8 @@
 // Entry point: title, help file, the three long-lived forms, the event loop.
 
-#include "app/Application.h"
 #include "app/Main.h"
+
+#include "app/Application.h"
 #include "dialogs/About.h"
 #include "dialogs/ApplicationTitle.h"
 #include "dialogs/FormFont.h"
@@ -11,8 +12,7 @@
 
 #include <memory>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     TApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("sorteka"));
     MessageBoxPrompter prompter;

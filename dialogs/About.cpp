@@ -9,8 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-TfrmAboutBox::TfrmAboutBox(QWidget* parent) : QDialog(parent)
-{
+TfrmAboutBox::TfrmAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAboutBox"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -51,8 +50,7 @@ TfrmAboutBox::TfrmAboutBox(QWidget* parent) : QDialog(parent)
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TfrmAboutBox::showEvent(QShowEvent* event)
-{
+void TfrmAboutBox::showEvent(QShowEvent* event) {
     if (const QScreen* target = screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(target->availableGeometry().center());

@@ -3,7 +3,6 @@
 #include <QString>
 
 // The program's title: the main window's caption and every error box's.
-inline QString applicationTitle()
-{
+inline QString applicationTitle() {
     return QStringLiteral("Sorteka for Windows");
 }

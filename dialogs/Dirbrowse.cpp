@@ -1,7 +1,6 @@
 #include "dialogs/Dirbrowse.h"
 
 #include "dialogs/ApplicationTitle.h"
-
 #include "dialogs/DirbrowseIcons.h"
 #include "dialogs/DirbrowseList.h"
 #include "dialogs/DirbrowseVolumes.h"

@@ -2,23 +2,20 @@
 
 #include <QWidget>
 
-void installFormFontSubstitution()
-{
+void installFormFontSubstitution() {
     const QString family = QString::fromUtf16(FormFontFamily);
     const QString substitute = QString::fromUtf16(FormFontSubstitute);
     if (!QFont::substitutes(family).contains(substitute))
         QFont::insertSubstitution(family, substitute);
 }
 
-QFont formFont()
-{
+QFont formFont() {
     QFont font(QString::fromUtf16(FormFontFamily));
     font.setPixelSize(12);
     return font;
 }
 
-void setFixedForm(QWidget& form, int width, int height)
-{
+void setFixedForm(QWidget& form, int width, int height) {
     form.setFont(formFont());
     form.setFixedSize(width, height);
 }

@@ -6,8 +6,7 @@
 
 namespace {
 
-void drawProgram(QPainter& p)
-{
+void drawProgram(QPainter& p) {
     // A picture card dropping into a tray: sorting pictures.
     p.setPen(QPen(QColor(0x33, 0x33, 0x33), 1.0));
     p.setBrush(Qt::white);
@@ -38,8 +37,7 @@ void drawProgram(QPainter& p)
 } // namespace
 
 // Renders one drawing, made on a 16 × 16 grid, at several pixel sizes.
-QIcon renderIcon(const std::function<void(QPainter&)>& draw)
-{
+QIcon renderIcon(const std::function<void(QPainter&)>& draw) {
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64}) {
         QPixmap pixmap(size, size);
@@ -55,7 +53,6 @@ QIcon renderIcon(const std::function<void(QPainter&)>& draw)
     return icon;
 }
 
-QIcon programIcon()
-{
+QIcon programIcon() {
     return renderIcon(drawProgram);
 }

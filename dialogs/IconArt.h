@@ -4,7 +4,6 @@
 // stay crisp at any screen scale.
 
 #include <QIcon>
-
 #include <functional>
 
 class QPainter;

@@ -14,8 +14,7 @@
 
 namespace {
 
-void centreOnScreen(QWidget& box)
-{
+void centreOnScreen(QWidget& box) {
     box.adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = box.frameGeometry();
@@ -26,32 +25,27 @@ void centreOnScreen(QWidget& box)
 
 } // namespace
 
-void MessageBoxPrompter::warning(const QString& text)
-{
+void MessageBoxPrompter::warning(const QString& text) {
     auto box = makeWarningBox(text);
     centreOnScreen(*box);
     box->exec();
 }
 
-bool MessageBoxPrompter::confirm(const QString& text)
-{
+bool MessageBoxPrompter::confirm(const QString& text) {
     auto box = makeConfirmationBox(text);
     centreOnScreen(*box);
     box->exec();
     return box->clickedButton() == box->button(QMessageBox::Yes);
 }
 
-void MessageBoxPrompter::error(const QString& caption, const QString& text)
-{
+void MessageBoxPrompter::error(const QString& caption, const QString& text) {
     auto box = makeErrorBox(caption, text);
     centreOnScreen(*box);
     box->exec();
 }
 
-std::optional<QString> MessageBoxPrompter::inputText(const QString& caption,
-                                                     const QString& prompt,
-                                                     const QString& initial, int maxLength)
-{
+std::optional<QString> MessageBoxPrompter::inputText(const QString& caption, const QString& prompt,
+                                                     const QString& initial, int maxLength) {
     QDialog dialog;
     dialog.setWindowTitle(caption);
     auto* layout = new QVBoxLayout(&dialog);

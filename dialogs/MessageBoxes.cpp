@@ -2,16 +2,14 @@
 
 #include <QPushButton>
 
-std::unique_ptr<QMessageBox> makeWarningBox(const QString& text)
-{
+std::unique_ptr<QMessageBox> makeWarningBox(const QString& text) {
     auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("警告"), text,
                                              QMessageBox::Ok);
     box->button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     return box;
 }
 
-std::unique_ptr<QMessageBox> makeConfirmationBox(const QString& text)
-{
+std::unique_ptr<QMessageBox> makeConfirmationBox(const QString& text) {
     auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("確認"), text,
                                              QMessageBox::Yes | QMessageBox::No);
     box->button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
@@ -21,8 +19,7 @@ std::unique_ptr<QMessageBox> makeConfirmationBox(const QString& text)
     return box;
 }
 
-std::unique_ptr<QMessageBox> makeErrorBox(const QString& caption, const QString& text)
-{
+std::unique_ptr<QMessageBox> makeErrorBox(const QString& caption, const QString& text) {
     auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, caption, text, QMessageBox::Ok);
     box->button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     return box;

@@ -3,7 +3,6 @@
 // The program's message boxes, built but not shown, so their look can be checked.
 
 #include <QMessageBox>
-
 #include <memory>
 
 // Caption "警告", warning icon, one button "OK".

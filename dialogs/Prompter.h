@@ -5,7 +5,6 @@
 // answers.
 
 #include <QString>
-
 #include <optional>
 
 class Prompter {

@@ -3,7 +3,6 @@
 #include "platform/ElfSection.h"
 
 #include <QCoreApplication>
-
 #include <cerrno>
 
 namespace {
@@ -13,33 +12,29 @@ constexpr qint64 MaxRecordBytes = 0xFFFF;
 
 } // namespace
 
-VerInfo::VerInfo()
-{
+VerInfo::VerInfo() {
     Clear();
     FileName = QCoreApplication::applicationFilePath();
     Read();
 }
 
-void VerInfo::SetFileName(const QString& fileName)
-{
+void VerInfo::SetFileName(const QString& fileName) {
     FileName = fileName;
     Read();
 }
 
-void VerInfo::Clear()
-{
+void VerInfo::Clear() {
     FixedInfo = {};
     Language = 0;
     CodePage = 0;
     for (QString* s : {&ProductName, &ProductVersion, &OriginalFilename, &FileDescription,
-                       &FileVersion, &CompanyName, &LegalCopyright, &LegalTrademarks,
-                       &InternalName, &PrivateBuild, &SpecialBuild, &Comments})
+                       &FileVersion, &CompanyName, &LegalCopyright, &LegalTrademarks, &InternalName,
+                       &PrivateBuild, &SpecialBuild, &Comments})
         s->clear();
     LastError = 0;
 }
 
-void VerInfo::Read()
-{
+void VerInfo::Read() {
     Clear();
     int error = 0;
     const std::optional<QByteArray> bytes =
@@ -67,19 +62,18 @@ void VerInfo::Read()
                             .arg(CodePage, 4, 16, QChar(u'0'))
                             .toUpper();
     const std::pair<const char*, QString*> names[] = {
-        {"ProductName", &ProductName},         {"ProductVersion", &ProductVersion},
+        {"ProductName", &ProductName},           {"ProductVersion", &ProductVersion},
         {"OriginalFilename", &OriginalFilename}, {"FileDescription", &FileDescription},
-        {"FileVersion", &FileVersion},         {"CompanyName", &CompanyName},
-        {"LegalCopyright", &LegalCopyright},   {"LegalTrademarks", &LegalTrademarks},
-        {"InternalName", &InternalName},       {"PrivateBuild", &PrivateBuild},
-        {"SpecialBuild", &SpecialBuild},       {"Comments", &Comments}};
+        {"FileVersion", &FileVersion},           {"CompanyName", &CompanyName},
+        {"LegalCopyright", &LegalCopyright},     {"LegalTrademarks", &LegalTrademarks},
+        {"InternalName", &InternalName},         {"PrivateBuild", &PrivateBuild},
+        {"SpecialBuild", &SpecialBuild},         {"Comments", &Comments}};
     for (const auto& [name, field] : names)
         *field = record.string(key, QString::fromLatin1(name)).value_or(QString());
     LastError = 0;
 }
 
-QString FormatProductVersion(const VerInfo& info)
-{
+QString FormatProductVersion(const VerInfo& info) {
     const platform::FixedFileInfo& f = info.FixedInfo;
     return QStringLiteral("%1.%2.%3.%4")
         .arg(f.dwProductVersionMS >> 16)

@@ -8,7 +8,6 @@
 #include "platform/VersionRecord.h"
 
 #include <QString>
-
 #include <cstdint>
 
 class VerInfo {

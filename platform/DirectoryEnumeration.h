@@ -4,14 +4,13 @@
 // one entry at a time (readdir). Entries are filtered by an attribute rule.
 
 #include <QString>
-
 #include <memory>
 #include <optional>
 
 namespace platform {
 
 struct DirectoryEntry {
-    QString name;          // no directory part
+    QString name; // no directory part
     bool isDirectory = false;
     bool isHidden = false; // the name begins with "."
     bool isSystem = false; // not a regular file and not a directory (device, FIFO, socket…)
@@ -33,8 +32,7 @@ class DirectoryEnumeration {
 public:
     // Starts enumerating `directory`. Returns null when it cannot be opened
     // (missing, not a directory, no permission).
-    static std::unique_ptr<DirectoryEnumeration> open(const QString& directory,
-                                                      AttributeRule rule);
+    static std::unique_ptr<DirectoryEnumeration> open(const QString& directory, AttributeRule rule);
     ~DirectoryEnumeration();
     DirectoryEnumeration(const DirectoryEnumeration&) = delete;
     DirectoryEnumeration& operator=(const DirectoryEnumeration&) = delete;

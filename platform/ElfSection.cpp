@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QtEndian>
-
 #include <cerrno>
 
 namespace platform {
@@ -15,14 +14,12 @@ struct SectionHeader {
     quint64 size = 0;
 };
 
-template <typename T> T le(const QByteArray& bytes, qint64 at)
-{
+template <typename T> T le(const QByteArray& bytes, qint64 at) {
     return qFromLittleEndian<T>(bytes.constData() + at);
 }
 
 // Reads `size` bytes at `offset`; empty when they lie outside the file.
-QByteArray readAt(QFile& file, quint64 offset, quint64 size)
-{
+QByteArray readAt(QFile& file, quint64 offset, quint64 size) {
     const auto fileSize = static_cast<quint64>(file.size());
     if (offset > fileSize || size > fileSize - offset || !file.seek(static_cast<qint64>(offset)))
         return {};
@@ -33,8 +30,7 @@ QByteArray readAt(QFile& file, quint64 offset, quint64 size)
 } // namespace
 
 std::optional<QByteArray> readElfSection(const QString& path, const QByteArray& sectionName,
-                                         qint64 maxBytes, int* error)
-{
+                                         qint64 maxBytes, int* error) {
     int ignored = 0;
     int& err = error ? *error : ignored;
     QFile file(path);
@@ -43,7 +39,10 @@ std::optional<QByteArray> readElfSection(const QString& path, const QByteArray& 
         return std::nullopt;
     }
     const QByteArray ident = file.read(64);
-    if (ident.size() < 52 || !ident.startsWith("\x7f" "ELF") || ident[5] != 1) {
+    if (ident.size() < 52 ||
+        !ident.startsWith("\x7f"
+                          "ELF") ||
+        ident[5] != 1) {
         err = ENOEXEC;
         return std::nullopt;
     }

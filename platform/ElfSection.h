@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <optional>
 
 namespace platform {
@@ -13,8 +12,7 @@ namespace platform {
 // The section's bytes, at most `maxBytes` of them. Nothing when the file cannot
 // be read (`*error` = errno), is no ELF file (ENOEXEC), or has no such section
 // (ENODATA).
-[[nodiscard]] std::optional<QByteArray> readElfSection(const QString& path,
-                                                       const QByteArray& sectionName,
-                                                       qint64 maxBytes, int* error);
+[[nodiscard]] std::optional<QByteArray>
+readElfSection(const QString& path, const QByteArray& sectionName, qint64 maxBytes, int* error);
 
 } // namespace platform

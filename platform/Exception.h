@@ -4,7 +4,6 @@
 // it stands in the standard error box.
 
 #include <QString>
-
 #include <stdexcept>
 
 class Exception : public std::runtime_error {

@@ -3,11 +3,11 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <cerrno>
-#include <ctime>
-#include <dirent.h>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>

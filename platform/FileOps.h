@@ -4,7 +4,6 @@
 // failure; a failure carries errno's text for a clear message. None throws.
 
 #include <QString>
-
 #include <chrono>
 
 namespace platform {

@@ -6,24 +6,19 @@
 
 namespace platform {
 
-QString applicationDirectory()
-{
+QString applicationDirectory() {
     return QCoreApplication::applicationDirPath();
 }
 
-QString installedPluginDirectory()
-{
+QString installedPluginDirectory() {
     return QDir::cleanPath(applicationDirectory() + "/" SORTEKA_SPI_FROM_BIN);
 }
 
-QString userPluginDirectory()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           "/sorteka/spi";
+QString userPluginDirectory() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/sorteka/spi";
 }
 
-QString installedManualFile()
-{
+QString installedManualFile() {
     return QDir::cleanPath(applicationDirectory() + "/" SORTEKA_MANUAL_FROM_BIN "/index.html");
 }
 

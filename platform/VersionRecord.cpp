@@ -6,33 +6,28 @@ namespace platform {
 
 namespace {
 
-constexpr qsizetype align4(qsizetype n)
-{
+constexpr qsizetype align4(qsizetype n) {
     return (n + 3) & ~qsizetype(3);
 }
 
-void putU16(QByteArray& out, std::uint16_t v)
-{
+void putU16(QByteArray& out, std::uint16_t v) {
     char b[2];
     qToLittleEndian(v, b);
     out.append(b, 2);
 }
 
-void putU32(QByteArray& out, std::uint32_t v)
-{
+void putU32(QByteArray& out, std::uint32_t v) {
     char b[4];
     qToLittleEndian(v, b);
     out.append(b, 4);
 }
 
-void padTo4(QByteArray& out)
-{
+void padTo4(QByteArray& out) {
     while (out.size() % 4)
         out.append('\0');
 }
 
-QByteArray utf16z(const QString& text)
-{
+QByteArray utf16z(const QString& text) {
     QByteArray bytes;
     for (const QChar c : text)
         putU16(bytes, c.unicode());
@@ -41,9 +36,8 @@ QByteArray utf16z(const QString& text)
 }
 
 // One block: length, value length, type, key, value, children.
-QByteArray block(const QString& key, const QByteArray& value, std::uint16_t valueLength,
-                 bool text, const QByteArray& children)
-{
+QByteArray block(const QString& key, const QByteArray& value, std::uint16_t valueLength, bool text,
+                 const QByteArray& children) {
     QByteArray out(6, '\0');
     out.append(utf16z(key));
     padTo4(out);
@@ -58,8 +52,7 @@ QByteArray block(const QString& key, const QByteArray& value, std::uint16_t valu
     return out;
 }
 
-QByteArray withPadding(QByteArray b)
-{
+QByteArray withPadding(QByteArray b) {
     padTo4(b);
     return b;
 }
@@ -75,8 +68,7 @@ struct Block {
     qsizetype childrenBegin = 0;
 };
 
-std::optional<Block> readBlock(QByteArrayView bytes, qsizetype at, qsizetype limit)
-{
+std::optional<Block> readBlock(QByteArrayView bytes, qsizetype at, qsizetype limit) {
     if (at < 0 || limit > bytes.size() || at + 6 > limit)
         return std::nullopt;
     Block b;
@@ -103,8 +95,7 @@ std::optional<Block> readBlock(QByteArrayView bytes, qsizetype at, qsizetype lim
     return b;
 }
 
-std::optional<Block> findChild(QByteArrayView bytes, const Block& parent, const QString& key)
-{
+std::optional<Block> findChild(QByteArrayView bytes, const Block& parent, const QString& key) {
     qsizetype at = parent.childrenBegin;
     while (at < parent.end) {
         const std::optional<Block> child = readBlock(bytes, at, parent.end);
@@ -123,8 +114,7 @@ std::optional<Block> findChild(QByteArrayView bytes, const Block& parent, const 
 } // namespace
 
 FixedFileInfo FixedFileInfo::forVersions(std::array<std::uint16_t, 4> file,
-                                         std::array<std::uint16_t, 4> product)
-{
+                                         std::array<std::uint16_t, 4> product) {
     FixedFileInfo f;
     f.dwSignature = Signature;
     f.dwStrucVersion = 0x00010000;
@@ -138,8 +128,7 @@ FixedFileInfo FixedFileInfo::forVersions(std::array<std::uint16_t, 4> file,
     return f;
 }
 
-QByteArray FixedFileInfo::toBytes() const
-{
+QByteArray FixedFileInfo::toBytes() const {
     QByteArray out;
     for (const std::uint32_t v :
          {dwSignature, dwStrucVersion, dwFileVersionMS, dwFileVersionLS, dwProductVersionMS,
@@ -149,26 +138,23 @@ QByteArray FixedFileInfo::toBytes() const
     return out;
 }
 
-std::optional<FixedFileInfo> FixedFileInfo::fromBytes(QByteArrayView bytes)
-{
+std::optional<FixedFileInfo> FixedFileInfo::fromBytes(QByteArrayView bytes) {
     if (bytes.size() < Size)
         return std::nullopt;
     std::array<std::uint32_t, 13> w{};
     for (size_t i = 0; i < w.size(); ++i)
         w[i] = qFromLittleEndian<std::uint32_t>(bytes.data() + 4 * i);
-    return FixedFileInfo{w[0], w[1], w[2], w[3], w[4],  w[5], w[6],
+    return FixedFileInfo{w[0], w[1], w[2], w[3],  w[4],  w[5], w[6],
                          w[7], w[8], w[9], w[10], w[11], w[12]};
 }
 
-VersionRecordBuilder& VersionRecordBuilder::setFixedInfo(const FixedFileInfo& info)
-{
+VersionRecordBuilder& VersionRecordBuilder::setFixedInfo(const FixedFileInfo& info) {
     fixed_ = info;
     return *this;
 }
 
-VersionRecordBuilder& VersionRecordBuilder::addString(const QString& tableKey,
-                                                      const QString& name, const QString& value)
-{
+VersionRecordBuilder& VersionRecordBuilder::addString(const QString& tableKey, const QString& name,
+                                                      const QString& value) {
     for (auto& table : tables_) {
         if (table.first == tableKey) {
             table.second.append({name, value});
@@ -180,20 +166,17 @@ VersionRecordBuilder& VersionRecordBuilder::addString(const QString& tableKey,
 }
 
 VersionRecordBuilder& VersionRecordBuilder::addTranslation(std::uint16_t language,
-                                                           std::uint16_t codePage)
-{
+                                                           std::uint16_t codePage) {
     translations_.append({language, codePage});
     return *this;
 }
 
-VersionRecordBuilder& VersionRecordBuilder::withoutTranslationList()
-{
+VersionRecordBuilder& VersionRecordBuilder::withoutTranslationList() {
     translationList_ = false;
     return *this;
 }
 
-QByteArray VersionRecordBuilder::build() const
-{
+QByteArray VersionRecordBuilder::build() const {
     QByteArray children;
     if (!tables_.isEmpty()) {
         QByteArray tables;
@@ -201,9 +184,8 @@ QByteArray VersionRecordBuilder::build() const
             QByteArray entries;
             for (const auto& [name, value] : strings) {
                 const QByteArray text = utf16z(value);
-                entries.append(withPadding(block(name, text,
-                                                 static_cast<std::uint16_t>(value.size() + 1),
-                                                 true, {})));
+                entries.append(withPadding(
+                    block(name, text, static_cast<std::uint16_t>(value.size() + 1), true, {})));
             }
             tables.append(withPadding(block(key, {}, 0, true, entries)));
         }
@@ -220,14 +202,13 @@ QByteArray VersionRecordBuilder::build() const
         children.append(withPadding(block(QStringLiteral("VarFileInfo"), {}, 0, true, var)));
     }
     const QByteArray fixed = fixed_ ? fixed_->toBytes() : QByteArray();
-    return block(QStringLiteral("VS_VERSION_INFO"), fixed,
-                 static_cast<std::uint16_t>(fixed.size()), false, children);
+    return block(QStringLiteral("VS_VERSION_INFO"), fixed, static_cast<std::uint16_t>(fixed.size()),
+                 false, children);
 }
 
 VersionRecord::VersionRecord(QByteArray bytes) : bytes_(std::move(bytes)) {}
 
-std::optional<VersionRecord::Value> VersionRecord::query(const QString& path) const
-{
+std::optional<VersionRecord::Value> VersionRecord::query(const QString& path) const {
     const QByteArrayView bytes(bytes_);
     std::optional<Block> current = readBlock(bytes, 0, bytes.size());
     if (!current)
@@ -240,12 +221,10 @@ std::optional<VersionRecord::Value> VersionRecord::query(const QString& path) co
     const qsizetype valueBytes =
         current->text ? qsizetype(current->valueLength) * 2 : current->valueLength;
     const qsizetype available = current->end - current->valueBegin;
-    return Value{bytes.sliced(current->valueBegin, std::min(valueBytes, available)),
-                 current->text};
+    return Value{bytes.sliced(current->valueBegin, std::min(valueBytes, available)), current->text};
 }
 
-std::optional<FixedFileInfo> VersionRecord::fixedInfo() const
-{
+std::optional<FixedFileInfo> VersionRecord::fixedInfo() const {
     const std::optional<Value> v = query(QStringLiteral("\\"));
     if (!v || v->isText)
         return std::nullopt;
@@ -255,8 +234,7 @@ std::optional<FixedFileInfo> VersionRecord::fixedInfo() const
     return info;
 }
 
-std::optional<QList<std::pair<std::uint16_t, std::uint16_t>>> VersionRecord::translations() const
-{
+std::optional<QList<std::pair<std::uint16_t, std::uint16_t>>> VersionRecord::translations() const {
     const std::optional<Value> v = query(QStringLiteral("\\VarFileInfo\\Translation"));
     if (!v || v->bytes.size() < 4)
         return std::nullopt;
@@ -267,8 +245,7 @@ std::optional<QList<std::pair<std::uint16_t, std::uint16_t>>> VersionRecord::tra
     return list;
 }
 
-std::optional<QString> VersionRecord::string(const QString& tableKey, const QString& name) const
-{
+std::optional<QString> VersionRecord::string(const QString& tableKey, const QString& name) const {
     const std::optional<Value> v =
         query(QStringLiteral("\\StringFileInfo\\%1\\%2").arg(tableKey, name));
     if (!v)

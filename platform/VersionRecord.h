@@ -10,7 +10,6 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -79,8 +78,7 @@ public:
     // The translation list's words, in pairs; nothing when it is missing.
     [[nodiscard]] std::optional<QList<std::pair<std::uint16_t, std::uint16_t>>>
     translations() const;
-    [[nodiscard]] std::optional<QString> string(const QString& tableKey,
-                                                const QString& name) const;
+    [[nodiscard]] std::optional<QString> string(const QString& tableKey, const QString& name) const;
 
     // The raw value at `path` and whether it is text; nothing when not found.
     struct Value {

@@ -127,11 +127,10 @@ void TSPIs::FindPlugins(std::initializer_list<TSPIClass> classes, QList<TSPI*>& 
             std::any_of(plugin->Extensions().begin(), plugin->Extensions().end(),
                         [&](const QString& entry) {
                             const QStringList named = plugins::patternExtensions(entry);
-                            return std::any_of(named.begin(), named.end(),
-                                               [&](const QString& candidate) {
-                                                   return plugins::equalsIgnoringAsciiCase(
-                                                       candidate, extension);
-                                               });
+                            return std::any_of(
+                                named.begin(), named.end(), [&](const QString& candidate) {
+                                    return plugins::equalsIgnoringAsciiCase(candidate, extension);
+                                });
                         });
         if (namesExtension)
             target.prepend(plugin.get());

@@ -6,23 +6,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-
 #include <limits>
 
 namespace {
 
 // "\Software\Org\App\Group" -> {"Org", "App", "Group"}; the leading "Software"
 // component is the registry's convention and has no counterpart here.
-QStringList keyComponents(const QString& keyPath)
-{
+QStringList keyComponents(const QString& keyPath) {
     QStringList parts = keyPath.split(u'\\', Qt::SkipEmptyParts);
     if (!parts.isEmpty() && parts.front().compare(u"Software", Qt::CaseInsensitive) == 0)
         parts.removeFirst();
     return parts;
 }
 
-QString joinGroups(const QString& a, const QString& b)
-{
+QString joinGroups(const QString& a, const QString& b) {
     if (a.isEmpty())
         return b;
     if (b.isEmpty())
@@ -31,8 +28,7 @@ QString joinGroups(const QString& a, const QString& b)
 }
 
 // The store's file must exist so that a first start leaves the empty store behind.
-QString createStoreFile(const QString& fileName)
-{
+QString createStoreFile(const QString& fileName) {
     const QString folder = QFileInfo(fileName).absolutePath();
     if (!QDir().mkpath(folder))
         return QStringLiteral("設定フォルダ %1 を作成できません").arg(folder);
@@ -45,8 +41,7 @@ QString createStoreFile(const QString& fileName)
     return {};
 }
 
-bool isUnreadable(const QString& fileName)
-{
+bool isUnreadable(const QString& fileName) {
     if (!QFileInfo::exists(fileName))
         return false;
     QFile file(fileName);
@@ -55,8 +50,7 @@ bool isUnreadable(const QString& fileName)
 
 } // namespace
 
-std::optional<int> parseStoredInteger(const QString& text)
-{
+std::optional<int> parseStoredInteger(const QString& text) {
     bool ok = false;
     const qlonglong value = text.trimmed().toLongLong(&ok, 10);
     if (!ok || value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
@@ -64,16 +58,15 @@ std::optional<int> parseStoredInteger(const QString& text)
     return static_cast<int>(value);
 }
 
-TRegIniFile::TRegIniFile(const QString& keyPath, OpenMode mode)
-{
+TRegIniFile::TRegIniFile(const QString& keyPath, OpenMode mode) {
     const QStringList parts = keyComponents(keyPath);
     if (parts.size() < 2) {
         openError_ = QStringLiteral("設定のキー %1 が不正です").arg(keyPath);
         return;
     }
     keyGroup_ = parts.mid(2).join(u'/');
-    settings_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            parts[0], parts[1]);
+    settings_ =
+        std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, parts[0], parts[1]);
     settings_->setFallbacksEnabled(false);
     fileName_ = settings_->fileName();
 
@@ -94,13 +87,11 @@ TRegIniFile::TRegIniFile(const QString& keyPath, OpenMode mode)
 
 TRegIniFile::~TRegIniFile() = default;
 
-QString TRegIniFile::groupOf(const QString& section) const
-{
+QString TRegIniFile::groupOf(const QString& section) const {
     return joinGroups(keyGroup_, section);
 }
 
-bool TRegIniFile::SectionExists(const QString& section) const
-{
+bool TRegIniFile::SectionExists(const QString& section) const {
     if (!open_)
         return false;
     settings_->beginGroup(groupOf(section));
@@ -109,13 +100,11 @@ bool TRegIniFile::SectionExists(const QString& section) const
     return exists;
 }
 
-bool TRegIniFile::ValueExists(const QString& section, const QString& name) const
-{
+bool TRegIniFile::ValueExists(const QString& section, const QString& name) const {
     return open_ && settings_->contains(joinGroups(groupOf(section), name));
 }
 
-std::optional<QString> TRegIniFile::storedText(const QString& section, const QString& name) const
-{
+std::optional<QString> TRegIniFile::storedText(const QString& section, const QString& name) const {
     if (!open_)
         return std::nullopt;
     if (!readable_)
@@ -134,26 +123,22 @@ std::optional<QString> TRegIniFile::storedText(const QString& section, const QSt
 }
 
 QString TRegIniFile::ReadString(const QString& section, const QString& name,
-                                const QString& defaultValue) const
-{
+                                const QString& defaultValue) const {
     return storedText(section, name).value_or(defaultValue);
 }
 
-int TRegIniFile::ReadInteger(const QString& section, const QString& name, int defaultValue) const
-{
+int TRegIniFile::ReadInteger(const QString& section, const QString& name, int defaultValue) const {
     const std::optional<QString> text = storedText(section, name);
     if (!text)
         return defaultValue;
     return parseStoredInteger(*text).value_or(defaultValue);
 }
 
-bool TRegIniFile::ReadBool(const QString& section, const QString& name, bool defaultValue) const
-{
+bool TRegIniFile::ReadBool(const QString& section, const QString& name, bool defaultValue) const {
     return ReadInteger(section, name, defaultValue ? 1 : 0) != 0;
 }
 
-void TRegIniFile::WriteString(const QString& section, const QString& name, const QString& value)
-{
+void TRegIniFile::WriteString(const QString& section, const QString& name, const QString& value) {
     if (!open_)
         throw ERegistryException::cannotCreateSection(section);
     const bool sectionExisted = SectionExists(section);
@@ -175,8 +160,7 @@ void TRegIniFile::WriteString(const QString& section, const QString& name, const
     throw ERegistryException::cannotWrite(name);
 }
 
-bool TRegIniFile::savedInFile(const QString& section, const QString& name) const
-{
+bool TRegIniFile::savedInFile(const QString& section, const QString& name) const {
     // A save cut short by a full disk can still be reported as done: check that
     // the file is whole and holds the value's line in its section.
     QFile file(fileName_);
@@ -194,12 +178,10 @@ bool TRegIniFile::savedInFile(const QString& section, const QString& name) const
     return body.contains('\n' + name.toUtf8() + '=');
 }
 
-void TRegIniFile::WriteInteger(const QString& section, const QString& name, int value)
-{
+void TRegIniFile::WriteInteger(const QString& section, const QString& name, int value) {
     WriteString(section, name, QString::number(value));
 }
 
-void TRegIniFile::WriteBool(const QString& section, const QString& name, bool value)
-{
+void TRegIniFile::WriteBool(const QString& section, const QString& name, bool value) {
     WriteString(section, name, value ? QStringLiteral("1") : QStringLiteral("0"));
 }

@@ -9,7 +9,6 @@
 // is stored as text: integers as decimal, booleans as "1"/"0".
 
 #include <QString>
-
 #include <memory>
 #include <optional>
 

@@ -4,7 +4,6 @@
 // value names and their defaults, and the shared setting types.
 
 #include <QString>
-
 #include <array>
 
 class TRegIniFile;

@@ -5,8 +5,7 @@
 
 namespace settings {
 
-std::optional<QString> readSusiePluginPath()
-{
+std::optional<QString> readSusiePluginPath() {
     const TRegIniFile key(SusieKeyPath, TRegIniFile::OpenMode::ExistingOnly);
     if (!key.isOpen() || !key.SectionExists(QString()))
         return std::nullopt;
@@ -18,8 +17,7 @@ std::optional<QString> readSusiePluginPath()
     }
 }
 
-QString susiePluginDirectory(const QString& fallback)
-{
+QString susiePluginDirectory(const QString& fallback) {
     return readSusiePluginPath().value_or(fallback);
 }
 

@@ -6,7 +6,6 @@
 // the plug-ins it ships.
 
 #include <QString>
-
 #include <optional>
 
 namespace settings {

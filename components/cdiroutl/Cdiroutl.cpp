@@ -1,9 +1,8 @@
 #include "components/cdiroutl/Cdiroutl.h"
 
-#include "components/volumes/VolumeRoots.h"
-
 #include "components/cdiroutl/OutlinePaths.h"
 #include "components/palette/Palette.h"
+#include "components/volumes/VolumeRoots.h"
 
 #include <QDir>
 #include <QDirIterator>

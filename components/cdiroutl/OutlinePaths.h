@@ -1,7 +1,7 @@
 #pragma once
 
-// Path rules of the directory outline: the case functions for shown names, and the way back from a name shown in
-// any case to the real entry on this case-sensitive file system.
+// Path rules of the directory outline: the case functions for shown names, and the way back from a
+// name shown in any case to the real entry on this case-sensitive file system.
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "components/expviewlite/ExpViewLite.h"
 
-#include "components/volumes/VolumeRoots.h"
 #include "components/palette/Palette.h"
+#include "components/volumes/VolumeRoots.h"
 
 #include <QDirIterator>
 #include <QFileInfo>

@@ -5,15 +5,13 @@
 namespace palette {
 
 namespace {
-std::vector<ComponentEntry>& entries()
-{
+std::vector<ComponentEntry>& entries() {
     static std::vector<ComponentEntry> list;
     return list;
 }
 } // namespace
 
-void registerComponent(ComponentEntry entry)
-{
+void registerComponent(ComponentEntry entry) {
     auto& list = entries();
     const auto same = std::find_if(list.begin(), list.end(), [&](const ComponentEntry& e) {
         return e.className == entry.className;
@@ -24,13 +22,11 @@ void registerComponent(ComponentEntry entry)
         list.push_back(std::move(entry));
 }
 
-const std::vector<ComponentEntry>& registeredComponents()
-{
+const std::vector<ComponentEntry>& registeredComponents() {
     return entries();
 }
 
-QString pageName()
-{
+QString pageName() {
     return QStringLiteral("Sorteka 部品");
 }
 

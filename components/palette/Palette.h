@@ -6,7 +6,6 @@
 
 #include <QIcon>
 #include <QString>
-
 #include <functional>
 #include <vector>
 

@@ -6,11 +6,9 @@
 
 #include <QFile>
 #include <QStringList>
-
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s OUTPUT.cpp VERSION\n", argv[0]);
         return 2;

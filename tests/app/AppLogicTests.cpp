@@ -4,12 +4,10 @@
 #include "app/ToolbarArt.h"
 #include "settings/RegistryException.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
 
-#include <QImage>
-
-TEST(MessageLog, KeepsTheNewestTwentyBeforeAppending)
-{
+TEST(MessageLog, KeepsTheNewestTwentyBeforeAppending) {
     MessageLog log;
     for (int i = 1; i <= 25; ++i)
         log.add(QString("line %1").arg(i));
@@ -24,8 +22,7 @@ TEST(MessageLog, KeepsTheNewestTwentyBeforeAppending)
     EXPECT_EQ(few.lines().front(), "1");
 }
 
-TEST(MessageLog, ALineBreakMakesTwoLines)
-{
+TEST(MessageLog, ALineBreakMakesTwoLines) {
     MessageLog log;
     for (int i = 1; i <= 20; ++i)
         log.add(QString::number(i));
@@ -35,8 +32,7 @@ TEST(MessageLog, ALineBreakMakesTwoLines)
     EXPECT_EQ(log.lines().back(), "b");
 }
 
-TEST(Hints, SplitAtTheFirstBar)
-{
+TEST(Hints, SplitAtTheFirstBar) {
     EXPECT_EQ(shortHint("open|opens a folder"), "open");
     EXPECT_EQ(longHint("open|opens a folder"), "opens a folder");
     EXPECT_EQ(longHint("|only long"), "only long");
@@ -46,19 +42,17 @@ TEST(Hints, SplitAtTheFirstBar)
     EXPECT_EQ(longHint(""), "");
 }
 
-TEST(ExceptionBoundary, AnEscapedErrorIsReportedAndTheEventCountsAsHandled)
-{
+TEST(ExceptionBoundary, AnEscapedErrorIsReportedAndTheEventCountsAsHandled) {
     QStringList reported;
     const auto report = [&](const std::exception& e) { reported.append(messageOf(e)); };
-    EXPECT_TRUE(deliverGuarded(
-        [] () -> bool { throw ERegistryException::cannotRead("Method"); }, report));
+    EXPECT_TRUE(
+        deliverGuarded([]() -> bool { throw ERegistryException::cannotRead("Method"); }, report));
     EXPECT_FALSE(deliverGuarded([] { return false; }, report));
-    EXPECT_TRUE(deliverGuarded([] () -> bool { throw std::runtime_error("plain"); }, report));
+    EXPECT_TRUE(deliverGuarded([]() -> bool { throw std::runtime_error("plain"); }, report));
     EXPECT_EQ(reported, (QStringList{"'Method' の取得に失敗しました", "plain"}));
 }
 
-TEST(ToolbarArt, ElevenImagesDrawnSharpAtEveryScale)
-{
+TEST(ToolbarArt, ElevenImagesDrawnSharpAtEveryScale) {
     const QList<QIcon> images = toolbarImageList();
     ASSERT_EQ(images.size(), 11);
     for (const QIcon& icon : images) {

@@ -5,8 +5,6 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QDir>
 #include <QImage>
@@ -15,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -26,8 +25,7 @@ protected:
     ScriptedPrompter prompter;
     TfrmMain window{prompter};
 
-    QString writeBmp(const QString& relative, QColor colour)
-    {
+    QString writeBmp(const QString& relative, QColor colour) {
         QImage image(4, 3, QImage::Format_RGB32);
         image.fill(colour);
         const QString path = tmp.file(relative);
@@ -36,8 +34,7 @@ protected:
         return path;
     }
     // The folder's files in the order the file system hands them out.
-    static QStringList enumerationOrder(const QString& folder)
-    {
+    static QStringList enumerationOrder(const QString& folder) {
         QStringList names;
         auto e = platform::DirectoryEnumeration::open(folder, platform::AttributeRule::filesOnly());
         while (auto entry = e->next())
@@ -51,8 +48,7 @@ protected:
 
 } // namespace
 
-TEST_F(Browsing, TwoPicturesThenTheEnd)
-{
+TEST_F(Browsing, TwoPicturesThenTheEnd) {
     writeBmp("pics/a.bmp", Qt::red);
     writeBmp("pics/b.bmp", Qt::blue);
     const QString folder = tmp.file("pics");
@@ -80,8 +76,7 @@ TEST_F(Browsing, TwoPicturesThenTheEnd)
     EXPECT_TRUE(prompter.warnings.isEmpty());
 }
 
-TEST_F(Browsing, FilesThatDoNotLoadAreSkippedQuietlyOnceAPictureWasShown)
-{
+TEST_F(Browsing, FilesThatDoNotLoadAreSkippedQuietlyOnceAPictureWasShown) {
     writeBmp("mixed/b.bmp", Qt::green);
     tmp.write("mixed/a.txt", "text");
     tmp.write("mixed/c.xyz", "what");
@@ -106,8 +101,7 @@ TEST_F(Browsing, FilesThatDoNotLoadAreSkippedQuietlyOnceAPictureWasShown)
     EXPECT_EQ(browser().CurrentFile, "");
 }
 
-TEST_F(Browsing, AFolderWithoutFilesOrWithoutPictures)
-{
+TEST_F(Browsing, AFolderWithoutFilesOrWithoutPictures) {
     tmp.mkdir("empty/sub");
     tmp.write("empty/.hidden.bmp", "");
     window.OpenDirectory(tmp.file("empty"));
@@ -133,8 +127,7 @@ TEST_F(Browsing, AFolderWithoutFilesOrWithoutPictures)
     EXPECT_FALSE(window.imgPreview->hasPicture());
 }
 
-TEST_F(Browsing, TheRootKeepsOneSeparatorAndRelativePathsStayRelative)
-{
+TEST_F(Browsing, TheRootKeepsOneSeparatorAndRelativePathsStayRelative) {
     window.OpenDirectory("/");
     EXPECT_EQ(browser().CurrentDir, "/");
     EXPECT_EQ(window.windowTitle(), "Sorteka for Windows - /");
@@ -149,8 +142,7 @@ TEST_F(Browsing, TheRootKeepsOneSeparatorAndRelativePathsStayRelative)
     EXPECT_EQ(window.imgPreview->picture()->image().pixel(0, 0), QColor(Qt::red).rgb());
 }
 
-TEST_F(Browsing, TheCommandLineOpensEachFolderUpToTheFirstSwitch)
-{
+TEST_F(Browsing, TheCommandLineOpensEachFolderUpToTheFirstSwitch) {
     writeBmp("a/1.bmp", Qt::red);
     writeBmp("b/2.bmp", Qt::blue);
     window.commandLine = {tmp.file("a"), tmp.file("b")};
@@ -163,13 +155,12 @@ TEST_F(Browsing, TheCommandLineOpensEachFolderUpToTheFirstSwitch)
     EXPECT_EQ(prompter.warnings, QStringList{"コマンドラインが無効です"});
 }
 
-TEST_F(Browsing, DigitKeysSortAndShowTheNextPicture)
-{
+TEST_F(Browsing, DigitKeysSortAndShowTheNextPicture) {
     writeBmp("in/one.bmp", Qt::red);
     writeBmp("in/two.bmp", Qt::blue);
     const QString out = tmp.mkdir("out");
     window.lvDirList->topLevelItem(2)->setText(2, out); // destination 3
-    window.setMethodIndex(1);                          // move
+    window.setMethodIndex(1);                           // move
     window.OpenDirectory(tmp.file("in"));
     const QString first = browser().CurrentFile;
 
@@ -179,9 +170,9 @@ TEST_F(Browsing, DigitKeysSortAndShowTheNextPicture)
     QTest::keyClick(window.lvDirList, Qt::Key_3);
     EXPECT_TRUE(QFileInfo::exists(out + "/" + first));
     EXPECT_FALSE(QFileInfo::exists(tmp.file("in/" + first)));
-    EXPECT_EQ(window.messageLog().lines(),
-              QStringList{QString("移動(3): %1 → %2").arg(tmp.file("in/" + first),
-                                                           out + "/" + first)});
+    EXPECT_EQ(
+        window.messageLog().lines(),
+        QStringList{QString("移動(3): %1 → %2").arg(tmp.file("in/" + first), out + "/" + first)});
     EXPECT_NE(browser().CurrentFile, first);
 
     // The toolbar button does what the digit key does; letters and "0" nothing.
@@ -199,8 +190,7 @@ TEST_F(Browsing, DigitKeysSortAndShowTheNextPicture)
     EXPECT_EQ(window.messageLog().lines().size(), 2);
 }
 
-TEST_F(Browsing, TheOpenCommandOpensTheChosenFolder)
-{
+TEST_F(Browsing, TheOpenCommandOpensTheChosenFolder) {
     writeBmp("chosen/p.bmp", Qt::red);
     const QString saved = QDir::currentPath();
     const auto answerWith = [](bool ok) {

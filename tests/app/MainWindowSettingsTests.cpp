@@ -1,16 +1,15 @@
+#include "../settings/SettingsTestSupport.h"
 #include "app/Main.h"
 #include "platform/Paths.h"
-#include "../settings/SettingsTestSupport.h"
 #include "settings/RegistryException.h"
 #include "support/ScriptedPrompter.h"
 
-#include <gtest/gtest.h>
-
 #include <QCloseEvent>
-#include <QSettings>
 #include <QEventLoop>
+#include <QSettings>
 #include <QTimer>
 #include <QTreeWidget>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -19,16 +18,12 @@ protected:
     void SetUp() override { removeStore(); }
     void TearDown() override { removeStore(); }
 
-    static QSettings stored()
-    {
-        return QSettings(storeFile(), QSettings::IniFormat);
-    }
+    static QSettings stored() { return QSettings(storeFile(), QSettings::IniFormat); }
 };
 
 } // namespace
 
-TEST_F(MainWindowSettings, AFirstStartShowsTheDefaultsAndCreatesOnlyTheEmptyStore)
-{
+TEST_F(MainWindowSettings, AFirstStartShowsTheDefaultsAndCreatesOnlyTheEmptyStore) {
     ScriptedPrompter prompter;
     {
         TfrmMain window(prompter);
@@ -49,8 +44,7 @@ TEST_F(MainWindowSettings, AFirstStartShowsTheDefaultsAndCreatesOnlyTheEmptyStor
     EXPECT_TRUE(prompter.warnings.isEmpty());
 }
 
-TEST_F(MainWindowSettings, ClosingThroughTheFrameWritesExactlyMethodAndCurrentDir)
-{
+TEST_F(MainWindowSettings, ClosingThroughTheFrameWritesExactlyMethodAndCurrentDir) {
     ScriptedPrompter prompter;
     {
         TfrmMain window(prompter);
@@ -67,8 +61,7 @@ TEST_F(MainWindowSettings, ClosingThroughTheFrameWritesExactlyMethodAndCurrentDi
     EXPECT_EQ(ini.value("CurrentDir").toString(), "/pictures/");
 }
 
-TEST_F(MainWindowSettings, TheStoredMethodIsClampedAndNoneSelectedIsWrittenBack)
-{
+TEST_F(MainWindowSettings, TheStoredMethodIsClampedAndNoneSelectedIsWrittenBack) {
     ScriptedPrompter prompter;
     writeStore("[Setting]\nMethod=5\n");
     {
@@ -85,8 +78,7 @@ TEST_F(MainWindowSettings, TheStoredMethodIsClampedAndNoneSelectedIsWrittenBack)
     EXPECT_EQ(stored().value("Setting/Method").toString(), "-1");
 }
 
-TEST_F(MainWindowSettings, StoredDestinationsFillTheListAndReloadOnlyOnRequest)
-{
+TEST_F(MainWindowSettings, StoredDestinationsFillTheListAndReloadOnlyOnRequest) {
     writeStore("[0]\nDescription=Family\nDirectory=/home/pictures/family\n"
                "[8]\nDescription=\nDirectory=/tmp\n");
     ScriptedPrompter prompter;
@@ -105,8 +97,7 @@ TEST_F(MainWindowSettings, StoredDestinationsFillTheListAndReloadOnlyOnRequest)
     EXPECT_EQ(window.lvDirList->topLevelItem(0)->text(0), "1");
 }
 
-TEST_F(MainWindowSettings, AMethodOfAnotherTypeStopsTheStart)
-{
+TEST_F(MainWindowSettings, AMethodOfAnotherTypeStopsTheStart) {
     writeStore("[Setting]\nMethod=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n");
     ScriptedPrompter prompter;
     try {
@@ -117,8 +108,7 @@ TEST_F(MainWindowSettings, AMethodOfAnotherTypeStopsTheStart)
     }
 }
 
-TEST_F(MainWindowSettings, AStoreThatCannotBeCreatedIsReportedAndDefaultsApply)
-{
+TEST_F(MainWindowSettings, AStoreThatCannotBeCreatedIsReportedAndDefaultsApply) {
     QDir().mkpath(QFileInfo(QFileInfo(storeFile()).absolutePath()).absolutePath());
     {
         QFile blocker(QFileInfo(storeFile()).absolutePath());
@@ -139,8 +129,7 @@ TEST_F(MainWindowSettings, AStoreThatCannotBeCreatedIsReportedAndDefaultsApply)
     QFile::remove(QFileInfo(storeFile()).absolutePath());
 }
 
-TEST_F(MainWindowSettings, EscQuitsOnlyWhenAllowedAtThatMoment)
-{
+TEST_F(MainWindowSettings, EscQuitsOnlyWhenAllowedAtThatMoment) {
     ScriptedPrompter prompter;
     TfrmMain window(prompter);
     int quits = 0;

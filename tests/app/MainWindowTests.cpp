@@ -1,8 +1,6 @@
 #include "app/Main.h"
 #include "support/ScriptedPrompter.h"
 
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +12,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -23,8 +22,7 @@ public:
     QString typed;
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
+    bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::KeyPress)
             typed += static_cast<QKeyEvent*>(event)->text();
         return false;
@@ -39,8 +37,7 @@ public:
     QStringList controlHadSeen;
     const KeyRecorder* control = nullptr;
 
-    void FormKeyPress(QChar& key) override
-    {
+    void FormKeyPress(QChar& key) override {
         previewed += key;
         controlHadSeen.append(control ? control->typed : QString());
         TfrmMain::FormKeyPress(key);
@@ -49,8 +46,7 @@ public:
 
 } // namespace
 
-TEST(MainWindow, IsBuiltAsDesigned)
-{
+TEST(MainWindow, IsBuiltAsDesigned) {
     ScriptedPrompter prompter;
     TfrmMain window(prompter);
     EXPECT_EQ(window.windowTitle(), "Sorteka for Windows");
@@ -93,8 +89,7 @@ TEST(MainWindow, IsBuiltAsDesigned)
     EXPECT_TRUE(prompter.warnings.isEmpty());
 }
 
-TEST(MainWindow, TheLogShowsTheNewestLines)
-{
+TEST(MainWindow, TheLogShowsTheNewestLines) {
     ScriptedPrompter prompter;
     TfrmMain window(prompter);
     for (int i = 1; i <= 25; ++i)
@@ -105,8 +100,7 @@ TEST(MainWindow, TheLogShowsTheNewestLines)
     EXPECT_EQ(shown.back(), "line 25");
 }
 
-TEST(MainWindow, StatusTipsGoToTheFirstPanel)
-{
+TEST(MainWindow, StatusTipsGoToTheFirstPanel) {
     ScriptedPrompter prompter;
     TfrmMain window(prompter);
     QStatusTipEvent tip(window.mnuToolOption->statusTip());
@@ -119,8 +113,7 @@ TEST(MainWindow, StatusTipsGoToTheFirstPanel)
     EXPECT_EQ(window.statusPanels[0]->text(), "long part");
 }
 
-TEST(MainWindow, EveryTypedCharacterIsPreviewedOnceBeforeTheControlAndStillReachesIt)
-{
+TEST(MainWindow, EveryTypedCharacterIsPreviewedOnceBeforeTheControlAndStillReachesIt) {
     ScriptedPrompter prompter;
     PreviewingWindow window(prompter);
     KeyRecorder recorder;
@@ -146,8 +139,7 @@ TEST(MainWindow, EveryTypedCharacterIsPreviewedOnceBeforeTheControlAndStillReach
     EXPECT_EQ(window.previewed, "a1 x9");
 }
 
-TEST(MainWindow, HelpOpensTheManualWhereverTheFocusIs)
-{
+TEST(MainWindow, HelpOpensTheManualWhereverTheFocusIs) {
     ScriptedPrompter prompter;
     TfrmMain window(prompter);
     window.HelpFile = "/usr/share/doc/sorteka/manual/index.html";
@@ -155,8 +147,8 @@ TEST(MainWindow, HelpOpensTheManualWhereverTheFocusIs)
     window.helpOpener = [&](const QString& file) { opened.append(file); };
     window.show();
     QApplication::setActiveWindow(&window);
-    for (QWidget* focus : {static_cast<QWidget*>(window.lvDirList),
-                           static_cast<QWidget*>(window.Message)}) {
+    for (QWidget* focus :
+         {static_cast<QWidget*>(window.lvDirList), static_cast<QWidget*>(window.Message)}) {
         focus->setFocus();
         QTest::keyClick(focus, Qt::Key_F1);
     }

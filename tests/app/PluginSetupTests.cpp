@@ -1,21 +1,19 @@
+#include "../settings/SettingsTestSupport.h"
 #include "app/Main.h"
 #include "app/PluginSetup.h"
 #include "dialogs/Option.h"
-#include "../settings/SettingsTestSupport.h"
 #include "graphics/PicturePreview.h"
 #include "platform/InstallPaths.h"
 #include "plugins/SPIs.h"
 #include "support/ScriptedPrompter.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <gtest/gtest.h>
 
-TEST(PluginSearchMask, JoinsTheFolderAndDropsLeadingBlanks)
-{
+TEST(PluginSearchMask, JoinsTheFolderAndDropsLeadingBlanks) {
     EXPECT_EQ(pluginSearchMask("/spi"), "/spi/*.spi");
     EXPECT_EQ(pluginSearchMask("/spi/"), "/spi/*.spi");
     EXPECT_EQ(pluginSearchMask(""), "/*.spi");
@@ -32,14 +30,12 @@ protected:
     ScriptedPrompter prompter;
 
     void SetUp() override { removeStore(); }
-    void TearDown() override
-    {
+    void TearDown() override {
         removeStore();
         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Tamaru")
             .removeRecursively();
     }
-    static void writeSusieKey(const QByteArray& ini)
-    {
+    static void writeSusieKey(const QByteArray& ini) {
         const QString dir =
             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Tamaru";
         QDir().mkpath(dir);
@@ -48,20 +44,23 @@ protected:
         f.write(ini);
     }
     // A tiny picture: "TPIC", width, height, then RGB rows top first.
-    QString writeTiny(const QString& relative, int w, int h, QRgb colour)
-    {
+    QString writeTiny(const QString& relative, int w, int h, QRgb colour) {
         QByteArray bytes("TPIC");
-        bytes.append(char(w & 0xFF)).append(char(w >> 8)).append(char(h & 0xFF)).append(char(h >> 8));
+        bytes.append(char(w & 0xFF))
+            .append(char(w >> 8))
+            .append(char(h & 0xFF))
+            .append(char(h >> 8));
         for (int i = 0; i < w * h; ++i)
-            bytes.append(char(qRed(colour))).append(char(qGreen(colour))).append(char(qBlue(colour)));
+            bytes.append(char(qRed(colour)))
+                .append(char(qGreen(colour)))
+                .append(char(qBlue(colour)));
         return tmp.write(relative, bytes);
     }
 };
 
 } // namespace
 
-TEST_F(PluginSetup, AnEmptyViewerPathLoadsNothingAndSaysSo)
-{
+TEST_F(PluginSetup, AnEmptyViewerPathLoadsNothingAndSaysSo) {
     writeSusieKey("[Plug-in]\nPath=\n");
     TfrmMain window(prompter);
     EXPECT_EQ(window.SPI->Count(), 0);
@@ -70,18 +69,17 @@ TEST_F(PluginSetup, AnEmptyViewerPathLoadsNothingAndSaysSo)
     EXPECT_FALSE(window.imgPreview->hasPicture());
 }
 
-TEST_F(PluginSetup, TheViewerPathIsSearchedWhenItsKeyExists)
-{
+TEST_F(PluginSetup, TheViewerPathIsSearchedWhenItsKeyExists) {
     writeSusieKey("[Plug-in]\nPath=" + QByteArray(SORTEKA_TEST_SPI_DIR) + "\n");
     TfrmMain window(prompter);
     EXPECT_EQ(window.SPI->Count(), 1);
     EXPECT_TRUE(window.messageLog().lines().isEmpty());
 }
 
-TEST_F(PluginSetup, AConfiguredFolderMakesItsFormatShowAndSortable)
-{
+TEST_F(PluginSetup, AConfiguredFolderMakesItsFormatShowAndSortable) {
     writeStore("[Setting]\nUseSusieDirectory=0\nSPIDirectory=  " SORTEKA_TEST_SPI_DIR "\n"
-               "[0]\nDirectory=" + tmp.mkdir("out").toUtf8() + "\n");
+               "[0]\nDirectory=" +
+               tmp.mkdir("out").toUtf8() + "\n");
     TfrmMain window(prompter);
     ASSERT_EQ(window.SPI->Count(), 1);
     EXPECT_TRUE(window.messageLog().lines().isEmpty());
@@ -96,8 +94,7 @@ TEST_F(PluginSetup, AConfiguredFolderMakesItsFormatShowAndSortable)
     EXPECT_TRUE(QFileInfo::exists(tmp.file("out/dawn.tpc")));
 }
 
-TEST_F(PluginSetup, AcceptedOptionsReloadTheListAndThePlugins)
-{
+TEST_F(PluginSetup, AcceptedOptionsReloadTheListAndThePlugins) {
     writeSusieKey("[Plug-in]\nPath=\n");
     TfrmMain window(prompter);
     TfrmOption options(prompter);
@@ -121,8 +118,7 @@ TEST_F(PluginSetup, AcceptedOptionsReloadTheListAndThePlugins)
     EXPECT_TRUE(window.messageLog().lines().isEmpty());
 }
 
-TEST_F(PluginSetup, WithoutTheViewersKeyTheInstallationsPluginsAreSearched)
-{
+TEST_F(PluginSetup, WithoutTheViewersKeyTheInstallationsPluginsAreSearched) {
     const QString installed = platform::installedPluginDirectory();
     const auto shipped = QDir(installed).entryList({"*.spi"}, QDir::Files).size();
     TfrmMain window(prompter);

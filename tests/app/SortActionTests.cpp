@@ -2,15 +2,12 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFileInfo>
-
+#include <gtest/gtest.h>
 #include <unistd.h>
 
-TEST(NumberedFileName, PutsATwoDigitNumberBeforeTheExtension)
-{
+TEST(NumberedFileName, PutsATwoDigitNumberBeforeTheExtension) {
     EXPECT_EQ(NumberedFileName("/cats/tama.jpg", 1), "/cats/tama01.jpg");
     EXPECT_EQ(NumberedFileName("/cats/tama.jpg", 9), "/cats/tama09.jpg");
     EXPECT_EQ(NumberedFileName("/cats/tama.jpg", 10), "/cats/tama10.jpg");
@@ -33,37 +30,32 @@ protected:
     QString source;
     QString dest;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         source = tmp.mkdir("source") + "/";
         dest = tmp.mkdir("dest");
         tmp.write("source/tama.jpg", "new picture");
     }
 
-    SortResult sort(bool move = false, const QString& directory = {})
-    {
+    SortResult sort(bool move = false, const QString& directory = {}) {
         return action.run({4, directory.isNull() ? dest : directory, source, "tama.jpg", move});
     }
 };
 
 } // namespace
 
-TEST_F(SortActionTest, CopyLeavesTheSourceAndLogsTheFinalNames)
-{
+TEST_F(SortActionTest, CopyLeavesTheSourceAndLogsTheFinalNames) {
     const SortResult result = sort();
     ASSERT_TRUE(result.done);
     EXPECT_EQ(readAll(dest + "/tama.jpg"), "new picture");
     EXPECT_TRUE(QFileInfo::exists(source + "tama.jpg"));
-    EXPECT_EQ(result.logLine,
-              QString("コピー(4): %1tama.jpg → %2/tama.jpg").arg(source, dest));
+    EXPECT_EQ(result.logLine, QString("コピー(4): %1tama.jpg → %2/tama.jpg").arg(source, dest));
     // With or without a trailing "/" the destination is the same.
     prompter.confirmAnswers = {true};
     EXPECT_TRUE(sort(false, dest + "/").done);
     EXPECT_EQ(prompter.confirmations, QStringList{SortAction::AskOverwrite});
 }
 
-TEST_F(SortActionTest, MoveRemovesTheSourceOnlyAfterTheCopy)
-{
+TEST_F(SortActionTest, MoveRemovesTheSourceOnlyAfterTheCopy) {
     const SortResult result = sort(true);
     ASSERT_TRUE(result.done);
     EXPECT_FALSE(QFileInfo::exists(source + "tama.jpg"));
@@ -76,8 +68,7 @@ TEST_F(SortActionTest, MoveRemovesTheSourceOnlyAfterTheCopy)
     EXPECT_EQ(readAll(dest + "/tama.jpg"), "new picture");
 }
 
-TEST_F(SortActionTest, NameClashPolicies)
-{
+TEST_F(SortActionTest, NameClashPolicies) {
     tmp.write("dest/tama.jpg", "old picture");
 
     policy = 0; // ask
@@ -109,8 +100,7 @@ TEST_F(SortActionTest, NameClashPolicies)
     EXPECT_TRUE(prompter.confirmAnswers.empty());
 }
 
-TEST_F(SortActionTest, NumbersHaveNoUpperLimit)
-{
+TEST_F(SortActionTest, NumbersHaveNoUpperLimit) {
     tmp.write("dest/tama.jpg", "0");
     for (int n = 1; n <= 99; ++n)
         tmp.write(QString("dest/tama%1.jpg").arg(n, 2, 10, QChar('0')), "x");
@@ -119,8 +109,7 @@ TEST_F(SortActionTest, NumbersHaveNoUpperLimit)
     EXPECT_EQ(readAll(dest + "/tama100.jpg"), "new picture");
 }
 
-TEST_F(SortActionTest, MissingDestinationFolderIsCreatedOnlyWhenWanted)
-{
+TEST_F(SortActionTest, MissingDestinationFolderIsCreatedOnlyWhenWanted) {
     const QString fresh = tmp.file("fresh");
     prompter.confirmAnswers = {false, true};
     EXPECT_FALSE(sort(false, fresh).done);
@@ -135,16 +124,14 @@ TEST_F(SortActionTest, MissingDestinationFolderIsCreatedOnlyWhenWanted)
     EXPECT_EQ(prompter.warnings, QStringList{SortAction::CannotCreateDirectory});
 }
 
-TEST_F(SortActionTest, NothingHappensWithoutAPictureAndAnEmptyFolderIsRefused)
-{
+TEST_F(SortActionTest, NothingHappensWithoutAPictureAndAnEmptyFolderIsRefused) {
     EXPECT_FALSE(action.run({1, dest, source, "", false}).done);
     EXPECT_TRUE(prompter.warnings.isEmpty());
     EXPECT_FALSE(sort(false, "").done);
     EXPECT_EQ(prompter.warnings, QStringList{SortAction::NoDestination});
 }
 
-TEST_F(SortActionTest, SortingIntoTheSourceFolderNeverLosesThePicture)
-{
+TEST_F(SortActionTest, SortingIntoTheSourceFolderNeverLosesThePicture) {
     const QString sourceFolder = source.chopped(1);
     policy = 0;
     prompter.confirmAnswers = {true};
@@ -158,8 +145,7 @@ TEST_F(SortActionTest, SortingIntoTheSourceFolderNeverLosesThePicture)
     EXPECT_EQ(readAll(source + "tama01.jpg"), "new picture");
 }
 
-TEST_F(SortActionTest, ARelativeDestinationResolvesAgainstTheCurrentDirectory)
-{
+TEST_F(SortActionTest, ARelativeDestinationResolvesAgainstTheCurrentDirectory) {
     const QString saved = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(tmp.path()));
     const bool done = sort(false, "dest").done;
@@ -168,8 +154,7 @@ TEST_F(SortActionTest, ARelativeDestinationResolvesAgainstTheCurrentDirectory)
     EXPECT_TRUE(QFileInfo::exists(dest + "/tama.jpg"));
 }
 
-TEST_F(SortActionTest, ASourceThatCannotBeDeletedStaysAndTheCopyGoes)
-{
+TEST_F(SortActionTest, ASourceThatCannotBeDeletedStaysAndTheCopyGoes) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root deletes from folders without write permission";
     QFile::setPermissions(source, QFile::ReadOwner | QFile::ExeOwner);

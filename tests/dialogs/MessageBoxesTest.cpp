@@ -1,13 +1,11 @@
 #include "dialogs/MessageBoxes.h"
 
-#include <gtest/gtest.h>
-
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <gtest/gtest.h>
 
-TEST(MessageBoxes, WarningHasItsCaptionAndOneOkButton)
-{
+TEST(MessageBoxes, WarningHasItsCaptionAndOneOkButton) {
     const auto box = makeWarningBox("ファイルがありません");
     EXPECT_EQ(box->windowTitle(), "警告");
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
@@ -16,8 +14,7 @@ TEST(MessageBoxes, WarningHasItsCaptionAndOneOkButton)
     EXPECT_EQ(box->buttons().front()->text(), "OK");
 }
 
-TEST(MessageBoxes, ConfirmationDefaultsToYesAndEscapeAnswersNo)
-{
+TEST(MessageBoxes, ConfirmationDefaultsToYesAndEscapeAnswersNo) {
     const auto box = makeConfirmationBox("上書きしますか?");
     EXPECT_EQ(box->windowTitle(), "確認");
     EXPECT_EQ(box->icon(), QMessageBox::Question);

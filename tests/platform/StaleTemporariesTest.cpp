@@ -1,24 +1,21 @@
 #include "platform/FileOps.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
+#include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-QStringList entriesOf(const QString& folder)
-{
+QStringList entriesOf(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                                   QDir::Name);
 }
 
 } // namespace
 
-TEST(StaleTemporaries, OnlyAbandonedCopiesOfTheSameNameGo)
-{
+TEST(StaleTemporaries, OnlyAbandonedCopiesOfTheSameNameGo) {
     TempDir tmp;
     const QString folder = tmp.mkdir("dest");
     tmp.write("dest/.p.jpg.sorteka-a1b2c3", "half a picture");
@@ -32,13 +29,11 @@ TEST(StaleTemporaries, OnlyAbandonedCopiesOfTheSameNameGo)
     EXPECT_EQ(entriesOf(folder).size(), 5);
 
     EXPECT_EQ(platform::removeStaleTemporaries(folder + "/p.jpg", 0s), 1);
-    EXPECT_EQ(entriesOf(folder),
-              (QStringList{".p.jpg.sorteka-a1b2", ".p.jpg.sorteka-d1r2c3",
-                           ".q.jpg.sorteka-a1b2c3", "p.jpg"}));
+    EXPECT_EQ(entriesOf(folder), (QStringList{".p.jpg.sorteka-a1b2", ".p.jpg.sorteka-d1r2c3",
+                                              ".q.jpg.sorteka-a1b2c3", "p.jpg"}));
 }
 
-TEST(StaleTemporaries, ACopyKeepsAFreshLeftoverOfAnotherRun)
-{
+TEST(StaleTemporaries, ACopyKeepsAFreshLeftoverOfAnotherRun) {
     TempDir tmp;
     const QString source = tmp.write("src/p.jpg", "new picture");
     const QString folder = tmp.mkdir("dest");

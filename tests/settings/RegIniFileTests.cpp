@@ -3,9 +3,8 @@
 #include "settings/RegistryException.h"
 #include "settings/SettingsSchema.h"
 
-#include <gtest/gtest.h>
-
 #include <QFileInfo>
+#include <gtest/gtest.h>
 
 using settings::KeyPath;
 
@@ -17,8 +16,7 @@ protected:
     void TearDown() override { removeStore(); }
 };
 
-QString messageOf(const std::function<void()>& action)
-{
+QString messageOf(const std::function<void()>& action) {
     try {
         action();
     } catch (const ERegistryException& e) {
@@ -29,8 +27,7 @@ QString messageOf(const std::function<void()>& action)
 
 } // namespace
 
-TEST_F(RegIniFileTest, OpeningCreatesOnlyTheEmptyStoreAndReadingCreatesNothing)
-{
+TEST_F(RegIniFileTest, OpeningCreatesOnlyTheEmptyStoreAndReadingCreatesNothing) {
     {
         TRegIniFile store(KeyPath);
         ASSERT_TRUE(store.isOpen());
@@ -46,8 +43,7 @@ TEST_F(RegIniFileTest, OpeningCreatesOnlyTheEmptyStoreAndReadingCreatesNothing)
               QStringList{"Sorteka.ini"});
 }
 
-TEST_F(RegIniFileTest, EveryValueIsWrittenAsTextAndReadBackTyped)
-{
+TEST_F(RegIniFileTest, EveryValueIsWrittenAsTextAndReadBackTyped) {
     {
         TRegIniFile store(KeyPath);
         store.WriteInteger("Setting", "Method", -1);
@@ -70,8 +66,7 @@ TEST_F(RegIniFileTest, EveryValueIsWrittenAsTextAndReadBackTyped)
     EXPECT_EQ(store.ReadString("0", "Directory", ""), "/photos, 2024/@raw");
 }
 
-TEST_F(RegIniFileTest, TextThatIsNoIntegerGivesTheDefault)
-{
+TEST_F(RegIniFileTest, TextThatIsNoIntegerGivesTheDefault) {
     writeStore("[Setting]\nOverwrite=abc\nMethod=2\nCurrentDir=\nBig=99999999999\n"
                "Yes=2\nEmpty=\nNo=0\n");
     TRegIniFile store(KeyPath);
@@ -87,8 +82,7 @@ TEST_F(RegIniFileTest, TextThatIsNoIntegerGivesTheDefault)
     EXPECT_EQ(store.ReadString("Setting", "CurrentDir", "/default"), "");
 }
 
-TEST_F(RegIniFileTest, ValuesThatAreNotPlainTextAreRejectedWithTheirName)
-{
+TEST_F(RegIniFileTest, ValuesThatAreNotPlainTextAreRejectedWithTheirName) {
     writeStore("[Setting]\nMethod=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n"
                "CurrentDir=/a, /b\nOverwrite=@ByteArray(1)\n");
     TRegIniFile store(KeyPath);
@@ -100,8 +94,7 @@ TEST_F(RegIniFileTest, ValuesThatAreNotPlainTextAreRejectedWithTheirName)
               "'Overwrite' のﾃﾞｰﾀ型が不正です");
 }
 
-TEST_F(RegIniFileTest, AStoreThatCannotBeReadReportsTheValue)
-{
+TEST_F(RegIniFileTest, AStoreThatCannotBeReadReportsTheValue) {
     // A folder where the file should be cannot be read as settings, even by root.
     QDir().mkpath(storeFile());
     TRegIniFile store(KeyPath);
@@ -111,8 +104,7 @@ TEST_F(RegIniFileTest, AStoreThatCannotBeReadReportsTheValue)
               "ｷｰ Setting の作成に失敗しました");
 }
 
-TEST_F(RegIniFileTest, AFolderThatCannotBeCreatedGivesDefaultsAndFailingWrites)
-{
+TEST_F(RegIniFileTest, AFolderThatCannotBeCreatedGivesDefaultsAndFailingWrites) {
     // A plain file where the settings folder should be.
     QDir().mkpath(QFileInfo(QFileInfo(storeFile()).absolutePath()).absolutePath());
     {
@@ -128,8 +120,7 @@ TEST_F(RegIniFileTest, AFolderThatCannotBeCreatedGivesDefaultsAndFailingWrites)
     QFile::remove(QFileInfo(storeFile()).absolutePath());
 }
 
-TEST_F(RegIniFileTest, AFailedWriteNamesTheSectionWhenNewAndTheValueOtherwise)
-{
+TEST_F(RegIniFileTest, AFailedWriteNamesTheSectionWhenNewAndTheValueOtherwise) {
     writeStore("[Setting]\nMethod=1\n");
     TRegIniFile store(KeyPath);
     NoFileSpace full;
@@ -139,8 +130,7 @@ TEST_F(RegIniFileTest, AFailedWriteNamesTheSectionWhenNewAndTheValueOtherwise)
               "ｷｰ 2 の作成に失敗しました");
 }
 
-TEST_F(RegIniFileTest, AFailedWriteKeepsTheStoredFileIntact)
-{
+TEST_F(RegIniFileTest, AFailedWriteKeepsTheStoredFileIntact) {
     writeStore("[Setting]\nMethod=1\nCurrentDir=/pictures/\n");
     {
         TRegIniFile store(KeyPath);
@@ -165,8 +155,7 @@ TEST_F(RegIniFileTest, AFailedWriteKeepsTheStoredFileIntact)
     EXPECT_FALSE(after.contains("[5]"));
 }
 
-TEST_F(RegIniFileTest, ASaveCutShortByAFullDiskIsReportedAndRepairedByTheNextSave)
-{
+TEST_F(RegIniFileTest, ASaveCutShortByAFullDiskIsReportedAndRepairedByTheNextSave) {
     QByteArray ini;
     for (int i = 0; i < 9; ++i)
         ini += QString("[%1]\nDescription=%2\nDirectory=/pictures/destination/%1\n")
@@ -189,8 +178,7 @@ TEST_F(RegIniFileTest, ASaveCutShortByAFullDiskIsReportedAndRepairedByTheNextSav
     EXPECT_FALSE(saved.contains("CurrentDir"));
 }
 
-TEST(ParseStoredInteger, AcceptsSignedDecimalOnly)
-{
+TEST(ParseStoredInteger, AcceptsSignedDecimalOnly) {
     EXPECT_EQ(parseStoredInteger("0"), 0);
     EXPECT_EQ(parseStoredInteger("-3"), -3);
     EXPECT_EQ(parseStoredInteger("2147483647"), 2147483647);

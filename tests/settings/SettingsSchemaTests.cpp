@@ -7,8 +7,7 @@
 
 using namespace settings;
 
-TEST(DestinationNumbers, TieSectionKeyButtonAndRowsTogether)
-{
+TEST(DestinationNumbers, TieSectionKeyButtonAndRowsTogether) {
     EXPECT_EQ(sectionOfDestination(1), "0");
     EXPECT_EQ(sectionOfDestination(9), "8");
     for (int n = 1; n <= 9; ++n) {
@@ -34,8 +33,7 @@ protected:
     void TearDown() override { removeStore(); }
 };
 
-TEST_F(DestinationStoreTest, DefaultsAreNumberedFoldersAtTheRoot)
-{
+TEST_F(DestinationStoreTest, DefaultsAreNumberedFoldersAtTheRoot) {
     const TRegIniFile store(KeyPath);
     const TDestinations all = readDestinations(store);
     for (int n = 1; n <= 9; ++n) {
@@ -46,8 +44,7 @@ TEST_F(DestinationStoreTest, DefaultsAreNumberedFoldersAtTheRoot)
     }
 }
 
-TEST_F(DestinationStoreTest, WritingAllNineUsesSectionsZeroToEight)
-{
+TEST_F(DestinationStoreTest, WritingAllNineUsesSectionsZeroToEight) {
     TDestinations all;
     for (int n = 1; n <= 9; ++n)
         all[static_cast<size_t>(n - 1)] = {n, n == 2 ? QString() : QString("説明%1").arg(n),
@@ -67,34 +64,27 @@ TEST_F(DestinationStoreTest, WritingAllNineUsesSectionsZeroToEight)
 
 class SusieKeyTest : public ::testing::Test {
 protected:
-    static QString susieFile()
-    {
+    static QString susieFile() {
         return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                "/Tamaru/Susie.ini";
     }
-    static void writeSusie(const QByteArray& ini)
-    {
+    static void writeSusie(const QByteArray& ini) {
         QDir().mkpath(QFileInfo(susieFile()).absolutePath());
         QFile f(susieFile());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(ini);
     }
-    void TearDown() override
-    {
-        QDir(QFileInfo(susieFile()).absolutePath()).removeRecursively();
-    }
+    void TearDown() override { QDir(QFileInfo(susieFile()).absolutePath()).removeRecursively(); }
 };
 
-TEST_F(SusieKeyTest, AMissingKeyFallsBackWithoutCreatingIt)
-{
+TEST_F(SusieKeyTest, AMissingKeyFallsBackWithoutCreatingIt) {
     EXPECT_EQ(readSusiePluginPath(), std::nullopt);
     EXPECT_EQ(susiePluginDirectory("/usr/lib/sorteka/spi"), "/usr/lib/sorteka/spi");
     EXPECT_FALSE(QFileInfo::exists(susieFile()));
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(susieFile()).absolutePath()));
 }
 
-TEST_F(SusieKeyTest, AnExistingKeyIsUsedEvenWhenItsPathIsEmpty)
-{
+TEST_F(SusieKeyTest, AnExistingKeyIsUsedEvenWhenItsPathIsEmpty) {
     writeSusie("[Plug-in]\nPath=\n");
     EXPECT_EQ(readSusiePluginPath(), QString());
     EXPECT_EQ(susiePluginDirectory("/fallback"), "");

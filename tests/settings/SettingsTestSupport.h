@@ -4,20 +4,16 @@
 
 #include <QDir>
 #include <QStandardPaths>
-
+#include <csignal>
 #include <sys/resource.h>
 
-#include <csignal>
-
 // Where the program's settings file lives inside the test's configuration folder.
-inline QString storeFile()
-{
+inline QString storeFile() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            "/Varno/Sorteka.ini";
 }
 
-inline void writeStore(const QByteArray& ini)
-{
+inline void writeStore(const QByteArray& ini) {
     QDir().mkpath(QFileInfo(storeFile()).absolutePath());
     QFile f(storeFile());
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -25,8 +21,7 @@ inline void writeStore(const QByteArray& ini)
     f.write(ini);
 }
 
-inline void removeStore()
-{
+inline void removeStore() {
     QDir(QFileInfo(storeFile()).absolutePath()).removeRecursively();
 }
 
@@ -35,16 +30,14 @@ inline void removeStore()
 class NoFileSpace {
 public:
     // `bytes`: how much any one file may hold from now on.
-    explicit NoFileSpace(rlim_t bytes = 0)
-    {
+    explicit NoFileSpace(rlim_t bytes = 0) {
         ::getrlimit(RLIMIT_FSIZE, &saved_);
         previous_ = std::signal(SIGXFSZ, SIG_IGN);
         rlimit none = saved_;
         none.rlim_cur = bytes;
         ::setrlimit(RLIMIT_FSIZE, &none);
     }
-    ~NoFileSpace()
-    {
+    ~NoFileSpace() {
         ::setrlimit(RLIMIT_FSIZE, &saved_);
         std::signal(SIGXFSZ, previous_);
     }

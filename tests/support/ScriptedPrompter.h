@@ -1,11 +1,9 @@
 #pragma once
 
+#include "dialogs/Prompter.h"
 #include "support/QtPrinters.h"
 
-#include "dialogs/Prompter.h"
-
 #include <QStringList>
-
 #include <deque>
 
 // A prompter for tests: records every message and answers from queues. An
@@ -22,8 +20,7 @@ public:
     std::deque<std::optional<QString>> inputAnswers;
 
     void warning(const QString& text) override { warnings.append(text); }
-    bool confirm(const QString& text) override
-    {
+    bool confirm(const QString& text) override {
         confirmations.append(text);
         if (confirmAnswers.empty())
             qFatal("unexpected confirmation: %s", qPrintable(text));
@@ -31,13 +28,11 @@ public:
         confirmAnswers.pop_front();
         return answer;
     }
-    void error(const QString& caption, const QString& text) override
-    {
+    void error(const QString& caption, const QString& text) override {
         errors.append(caption + u'|' + text);
     }
     std::optional<QString> inputText(const QString& caption, const QString& prompt,
-                                     const QString& initial, int maxLength) override
-    {
+                                     const QString& initial, int maxLength) override {
         inputPrompts.append(caption + u'|' + prompt);
         inputInitials.append(initial);
         inputMaxLengths.append(maxLength);

@@ -1,14 +1,12 @@
 // Entry point of every test executable: a headless Qt application whose HOME,
 // configuration and data folders are fresh temporary folders.
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 

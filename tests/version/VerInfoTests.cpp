@@ -2,14 +2,12 @@
 #include "dialogs/VerInfo.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-
 #include <cerrno>
+#include <gtest/gtest.h>
 
 using platform::FixedFileInfo;
 using platform::VersionRecordBuilder;
@@ -17,8 +15,7 @@ using platform::VersionRecordBuilder;
 namespace {
 
 // An ELF file (a copy of a system program) carrying `record` in its version section.
-QString elfWithRecord(const TempDir& tmp, const QByteArray& record)
-{
+QString elfWithRecord(const TempDir& tmp, const QByteArray& record) {
     const QString data = tmp.write("record.bin", record);
     const QString target = tmp.file("program");
     QProcess objcopy;
@@ -29,15 +26,13 @@ QString elfWithRecord(const TempDir& tmp, const QByteArray& record)
     return target;
 }
 
-VersionRecordBuilder versioned(std::array<std::uint16_t, 4> v)
-{
+VersionRecordBuilder versioned(std::array<std::uint16_t, 4> v) {
     return VersionRecordBuilder().setFixedInfo(FixedFileInfo::forVersions(v, v));
 }
 
 } // namespace
 
-TEST(VerInfo, ReadsTheProgramsOwnRecord)
-{
+TEST(VerInfo, ReadsTheProgramsOwnRecord) {
     VerInfo info;
     info.SetFileName(SORTEKA_EXECUTABLE);
     EXPECT_EQ(info.LastError, 0u);
@@ -51,8 +46,7 @@ TEST(VerInfo, ReadsTheProgramsOwnRecord)
     EXPECT_FALSE(info.LegalCopyright.isEmpty());
 }
 
-TEST(VerInfo, FilesWithoutARecordGiveZerosAndAReason)
-{
+TEST(VerInfo, FilesWithoutARecordGiveZerosAndAReason) {
     VerInfo info;
     info.SetFileName("/bin/true");
     EXPECT_EQ(FormatProductVersion(info), "0.0.0.0");
@@ -62,24 +56,23 @@ TEST(VerInfo, FilesWithoutARecordGiveZerosAndAReason)
     info.SetFileName("/no/such/file");
     EXPECT_EQ(info.LastError, static_cast<std::uint32_t>(ENOENT));
     TempDir tmp;
-    info.SetFileName(tmp.write("text.txt", "\x7f" "ELF but not really"));
+    info.SetFileName(tmp.write("text.txt", "\x7f"
+                                           "ELF but not really"));
     EXPECT_EQ(FormatProductVersion(info), "0.0.0.0");
     EXPECT_EQ(info.LastError, static_cast<std::uint32_t>(ENOEXEC));
     info.SetFileName("");
     EXPECT_EQ(FormatProductVersion(info), "0.0.0.0");
 }
 
-TEST(VerInfo, CraftedRecords)
-{
+TEST(VerInfo, CraftedRecords) {
     TempDir tmp;
     VerInfo info;
 
     // No translation list: the version shows, the strings stay empty.
-    info.SetFileName(elfWithRecord(
-        tmp, versioned({2, 10, 300, 4000})
-                 .addString("041103A4", "ProductName", "x")
-                 .withoutTranslationList()
-                 .build()));
+    info.SetFileName(elfWithRecord(tmp, versioned({2, 10, 300, 4000})
+                                            .addString("041103A4", "ProductName", "x")
+                                            .withoutTranslationList()
+                                            .build()));
     EXPECT_EQ(FormatProductVersion(info), "2.10.300.4000");
     EXPECT_EQ(info.Language, 0);
     EXPECT_EQ(info.CodePage, 0);
@@ -111,8 +104,7 @@ TEST(VerInfo, CraftedRecords)
     EXPECT_EQ(info.ProductName, "");
 }
 
-TEST(VerInfo, TruncatedElfFilesNeverCrash)
-{
+TEST(VerInfo, TruncatedElfFilesNeverCrash) {
     TempDir tmp;
     const QByteArray whole = readAll(SORTEKA_EXECUTABLE);
     ASSERT_GT(whole.size(), 1000);
@@ -125,8 +117,7 @@ TEST(VerInfo, TruncatedElfFilesNeverCrash)
     }
 }
 
-TEST(AboutBox, ShowsTheVersionOfTheRunningProgram)
-{
+TEST(AboutBox, ShowsTheVersionOfTheRunningProgram) {
     TfrmAboutBox about;
     EXPECT_EQ(about.windowTitle(), "バージョン情報");
     EXPECT_EQ(about.size(), QSize(318, 120));

@@ -9,8 +9,7 @@ using platform::VersionRecordBuilder;
 
 namespace {
 
-QByteArray programLikeRecord()
-{
+QByteArray programLikeRecord() {
     return VersionRecordBuilder()
         .setFixedInfo(FixedFileInfo::forVersions({1, 0, 1, 52}, {1, 0, 1, 52}))
         .addString("041103A4", "ProductName", "Sorteka for Windows")
@@ -22,8 +21,7 @@ QByteArray programLikeRecord()
 
 } // namespace
 
-TEST(VersionRecord, AnswersTheClassicQueries)
-{
+TEST(VersionRecord, AnswersTheClassicQueries) {
     const VersionRecord record(programLikeRecord());
     const auto fixed = record.fixedInfo();
     ASSERT_TRUE(fixed);
@@ -42,8 +40,7 @@ TEST(VersionRecord, AnswersTheClassicQueries)
     EXPECT_EQ(record.string("04090000", "ProductName"), std::nullopt);
 }
 
-TEST(VersionRecord, ATruncatedRecordAnswersWhatIsSoundAndNeverReadsPastItsEnd)
-{
+TEST(VersionRecord, ATruncatedRecordAnswersWhatIsSoundAndNeverReadsPastItsEnd) {
     const QByteArray whole = programLikeRecord();
     const qsizetype fixedEnd = 40 + 52; // header and key padded to 4, fixed part
     for (qsizetype length = 0; length < whole.size(); ++length) {
@@ -65,8 +62,7 @@ TEST(VersionRecord, ATruncatedRecordAnswersWhatIsSoundAndNeverReadsPastItsEnd)
     EXPECT_FALSE(record.translations());
 }
 
-TEST(VersionRecord, MalformedLengthsAreRefused)
-{
+TEST(VersionRecord, MalformedLengthsAreRefused) {
     QByteArray bytes = programLikeRecord();
     // Every 16-bit word set to extreme values in turn must not crash or loop.
     for (qsizetype at = 0; at + 1 < bytes.size(); at += 2) {

@@ -1,6 +1,6 @@
 #include "components/cdiroutl/OutlinePaths.h"
-#include "components/volumes/VolumeRoots.h"
 
+#include "components/volumes/VolumeRoots.h"
 #include "support/TempDir.h"
 
 #include <QFileInfo>
