@@ -4,15 +4,17 @@
 // the headless platform and a HOME and configuration folder of its own, so a run
 // never reads or writes the real user's settings. The folder goes with the object.
 
-#include <QTemporaryDir>
+#include "tests/support/PrivateHome.h"
+
+#include <QString>
 
 class BenchEnvironment {
 public:
-    BenchEnvironment();
+    BenchEnvironment() : home_(QStringLiteral("sorteka-bench-home")) {}
     [[nodiscard]] bool isValid() const { return home_.isValid(); }
 
 private:
-    QTemporaryDir home_;
+    PrivateHome home_;
 };
 
 // One line describing the machine: processor model and the number of processors.
