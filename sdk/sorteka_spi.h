@@ -11,6 +11,7 @@
  *   GetPictureInfo  import filters
  *   GetPicture      import filters
  *   GetPreview      optional; the host never calls it
+ *   GetPictureScaled optional; the host asks it for a picture it will show small
  *
  * Memory the plug-in hands to the host (the bitmap info, the pixel rows, the
  * comment text) travels in local memory handles made with LocalAlloc() from
@@ -175,6 +176,17 @@ typedef int32_t (*SpiGetPictureFunc)(const void* data, intptr_t length, uint32_t
 /* Like GetPicture, for a small preview. */
 typedef SpiGetPictureFunc SpiGetPreviewFunc;
 
+/* Optional. Like GetPicture, but the host will show the picture no larger than
+ * max_width x max_height pixels: the plug-in may hand over a picture reduced by
+ * its own cheap means (DCT scaling, an embedded preview), as small as it can while
+ * both sides stay at least as large as the picture scaled to fit that box (aspect
+ * kept), and never larger than the full picture. The host scales the rest smoothly.
+ * Plug-ins without it are asked through GetPicture. */
+typedef int32_t (*SpiGetPictureScaledFunc)(const void* data, intptr_t length, uint32_t flag,
+                                           int32_t max_width, int32_t max_height,
+                                           HLOCAL* bitmap_info, HLOCAL* bits,
+                                           SpiProgressCallback progress, intptr_t user);
+
 /* Declarations a plug-in can implement directly. */
 SPI_EXPORT int32_t GetPluginInfo(int32_t index, char* buffer, int32_t length);
 SPI_EXPORT int32_t IsSupported(const char* file_name, const void* data);
@@ -184,6 +196,9 @@ SPI_EXPORT int32_t GetPicture(const void* data, intptr_t length, uint32_t flag, 
                               HLOCAL* bits, SpiProgressCallback progress, intptr_t user);
 SPI_EXPORT int32_t GetPreview(const void* data, intptr_t length, uint32_t flag, HLOCAL* bitmap_info,
                               HLOCAL* bits, SpiProgressCallback progress, intptr_t user);
+SPI_EXPORT int32_t GetPictureScaled(const void* data, intptr_t length, uint32_t flag,
+                                    int32_t max_width, int32_t max_height, HLOCAL* bitmap_info,
+                                    HLOCAL* bits, SpiProgressCallback progress, intptr_t user);
 
 #ifdef __cplusplus
 } /* extern "C" */
