@@ -17,7 +17,8 @@
  * comment text) travels in local memory handles made with LocalAlloc() from
  * this header. The host reads them with LocalLock()/LocalSize() and releases
  * them with LocalFree(). Both sides use the one implementation in the
- * "sorteka_sdk" shared library, so link your plug-in against it.
+ * "sorteka-spi" shared library, so link your plug-in against it:
+ *   cc -shared -fPIC my.c $(pkg-config --cflags --libs sorteka-spi) -o my.spi
  *
  * Everything here has a fixed width; the layout is the same for every build.
  */
