@@ -2,6 +2,7 @@
 
 #include "spi/common/DibBuilder.h"
 #include "spi/common/Progress.h"
+#include "spi/tiff/TiffColourModel.h"
 #include "spi/tiff/TiffSampleBands.h"
 #include "spi/tiff/TiffSignature.h"
 
@@ -90,34 +91,16 @@ private:
     bool begun_ = false;
 };
 
-// CMYK that counts ink in the first four samples.
-bool isInkCmyk(TIFF* tiff) {
+// Pages the RGBA reader would take but read wrong: signed or floating-point
+// samples (it takes every sample as unsigned) and CIE L*a*b* (its white is
+// not sRGB's).
+bool needsOwnReading(TIFF* tiff) {
+    std::uint16_t sampleFormat = SAMPLEFORMAT_UINT;
     std::uint16_t photometric = 0;
-    std::uint16_t inkSet = INKSET_CMYK;
-    std::uint16_t samplesPerPixel = 1;
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_INKSET, &inkSet);
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
-    return TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) &&
-           photometric == PHOTOMETRIC_SEPARATED && inkSet == INKSET_CMYK && samplesPerPixel >= 4;
-}
-
-// One row of CMYK samples (8 or 16 bits, extra samples after the four inks)
-// as 8-bit CMYK.
-void toCmyk8(const std::uint8_t* samples, std::uint32_t width, int samplesPerPixel,
-             int bitsPerSample, std::uint8_t* out) {
-    for (std::uint32_t x = 0; x < width; ++x, out += 4) {
-        for (int c = 0; c < 4; ++c) {
-            const std::size_t index =
-                std::size_t(x) * std::size_t(samplesPerPixel) + std::size_t(c);
-            if (bitsPerSample == 8) {
-                out[c] = samples[index];
-            } else {
-                std::uint16_t value;
-                std::memcpy(&value, samples + 2 * index, 2);
-                out[c] = static_cast<std::uint8_t>((std::uint32_t(value) * 255 + 32767) / 65535);
-            }
-        }
-    }
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+    TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    return (sampleFormat != SAMPLEFORMAT_UINT && sampleFormat != SAMPLEFORMAT_VOID) ||
+           photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB;
 }
 
 } // namespace
@@ -166,8 +149,8 @@ std::int32_t TiffPicture::decode(spi::DibBuilder& dib, SpiProgressCallback progr
     if (const std::int32_t code = spi::checkPictureSize(width_, height_); code != SPI_SUCCESS)
         return code;
     RgbaReader reader;
-    if (!reader.begin(tiff))
-        return isInkCmyk(tiff) ? decodeCmyk(dib, progress, user) : SPI_UNKNOWN_FORMAT;
+    if (needsOwnReading(tiff) || !reader.begin(tiff))
+        return decodeSamples(dib, progress, user);
     TIFFRGBAImage& image = reader.image();
     // Rows come in stored order; the builder turns them upright, including the
     // turns by 90 degrees the RGBA reader itself would leave out.
@@ -202,12 +185,13 @@ std::int32_t TiffPicture::decode(spi::DibBuilder& dib, SpiProgressCallback progr
     return SPI_SUCCESS;
 }
 
-std::int32_t TiffPicture::decodeCmyk(spi::DibBuilder& dib, SpiProgressCallback progress,
-                                     intptr_t user) {
+std::int32_t TiffPicture::decodeSamples(spi::DibBuilder& dib, SpiProgressCallback progress,
+                                        intptr_t user) {
     TiffSampleBands bands;
-    if (!bands.init(file_.handle(), width_, height_))
+    TiffColourModel colours;
+    if (!bands.init(file_.handle(), width_, height_) || !colours.init(file_.handle(), bands))
         return SPI_UNKNOWN_FORMAT;
-    if (const std::int32_t code = dib.start(width_, height_, false, orientation_);
+    if (const std::int32_t code = dib.start(width_, height_, colours.hasAlpha(), orientation_);
         code != SPI_SUCCESS)
         return code;
     dib.setDensity(pelsPerMetre(xDpi_), pelsPerMetre(yDpi_));
@@ -215,16 +199,16 @@ std::int32_t TiffPicture::decodeCmyk(spi::DibBuilder& dib, SpiProgressCallback p
     spi::Progress steps(progress, user, height_);
     if (!steps.report(0))
         return SPI_ABORTED;
-    std::vector<std::uint8_t> samples;
+    std::vector<double> samples(std::size_t(width_) * bands.samplesPerPixel());
     std::vector<std::uint8_t> row(std::size_t(width_) * 4);
     for (std::uint32_t top = 0; top < height_; top += bands.bandRows()) {
-        if (!bands.read(top, samples))
+        const std::uint32_t rows = bands.read(top);
+        if (rows == 0)
             return SPI_BROKEN_DATA;
-        const std::uint32_t rows = std::uint32_t(samples.size() / bands.rowBytes());
         for (std::uint32_t r = 0; r < rows; ++r) {
-            toCmyk8(samples.data() + r * bands.rowBytes(), width_, bands.samplesPerPixel(),
-                    bands.bitsPerSample(), row.data());
-            dib.putRow(top + r, row.data(), spi::PixelFormat::Cmyk8);
+            bands.unpackRow(r, samples.data());
+            colours.toRgba8(samples.data(), width_, row.data());
+            dib.putRow(top + r, row.data(), spi::PixelFormat::Rgba8);
         }
         if (!steps.report(top + rows))
             return SPI_ABORTED;

@@ -1,11 +1,12 @@
 #pragma once
 
-// The first page of a TIFF file image in memory. Whatever libtiff's RGBA
-// reader handles comes out right: 1 to 16 bits per sample, grey, palette, RGB,
-// CMYK, YCbCr, CIE L*a*b*, with or without alpha, in strips or tiles, under
-// every compression this libtiff was built with; 16-bit CMYK, which that
-// reader refuses, is read here. The file's orientation tag
-// is applied, so the picture stands as the file says.
+// The first page of a TIFF file image in memory, in strips or tiles, under
+// every compression this libtiff was built with. libtiff's RGBA reader takes
+// the common kinds (8- and 16-bit grey, palette, RGB, CMYK, YCbCr); pages it
+// refuses or would read wrong (integer samples of other widths, signed and
+// floating-point samples, 16-bit palettes, CIE L*a*b*) are read sample by
+// sample and converted here. The file's orientation tag is applied, so the
+// picture stands as the file says.
 
 #include "sdk/sorteka_spi.h"
 #include "spi/common/Orientation.h"
@@ -39,14 +40,14 @@ public:
 
     // Decodes into `dib` (started here), reporting progress and stopping with
     // SPI_ABORTED when the host asks to. SPI_UNKNOWN_FORMAT for a kind of
-    // TIFF the RGBA reader does not handle (floating-point samples, say).
+    // TIFF read by neither way (YCbCr outside 8 bits, LogLuv, say).
     [[nodiscard]] std::int32_t decode(spi::DibBuilder& dib, SpiProgressCallback progress,
                                       intptr_t user);
 
 private:
-    // 16-bit CMYK, which the RGBA reader leaves out, read sample by sample.
-    [[nodiscard]] std::int32_t decodeCmyk(spi::DibBuilder& dib, SpiProgressCallback progress,
-                                          intptr_t user);
+    // What the RGBA reader leaves out, read sample by sample.
+    [[nodiscard]] std::int32_t decodeSamples(spi::DibBuilder& dib, SpiProgressCallback progress,
+                                             intptr_t user);
 
     TiffMemoryFile file_;
     std::uint32_t width_ = 0;

@@ -1,8 +1,11 @@
 #pragma once
 
-// Reads a page's decoded samples band by band, in strips or tiles, with the
-// samples of a pixel side by side even where the file keeps each in a plane
-// of its own. For kinds of page libtiff's RGBA reader refuses (16-bit CMYK).
+// Reads a page's decoded samples band by band, in strips or tiles, and hands
+// out each row as plain numbers with the samples of a pixel side by side, even
+// where the file keeps each in a plane of its own. Samples of any width libtiff
+// stores come out: unsigned and signed integers of 1 to 32 or 64 bits (bit
+// packed where they do not fill bytes), floating point of 16, 24, 32 or 64 bits.
+// For the kinds of page libtiff's RGBA reader refuses or reads wrong.
 
 #include <cstdint>
 #include <vector>
@@ -12,44 +15,48 @@ typedef struct tiff TIFF;
 
 namespace tiffspi {
 
+enum class SampleKind { Unsigned, Signed, Float };
+
 class TiffSampleBands {
 public:
-    // Only whole-byte samples (8 or 16 bits) and a few samples per pixel are
-    // read. False for anything else or an inconsistent layout.
+    // False for sample widths or formats listed above as not read, for more
+    // samples per pixel than any colour model here uses, or an inconsistent
+    // layout.
     [[nodiscard]] bool init(TIFF* tiff, std::uint32_t width, std::uint32_t height);
 
     // Rows per band: one strip or one row of tiles.
     [[nodiscard]] std::uint32_t bandRows() const { return bandRows_; }
     [[nodiscard]] std::uint16_t samplesPerPixel() const { return samplesPerPixel_; }
     [[nodiscard]] std::uint16_t bitsPerSample() const { return bitsPerSample_; }
-    // Bytes of one row of interleaved samples.
-    [[nodiscard]] std::size_t rowBytes() const { return rowBytes_; }
+    [[nodiscard]] SampleKind kind() const { return kind_; }
 
-    // Reads the band starting at row `top` (a multiple of bandRows()) into
-    // `rows`, one row after another. False on a read or decode error.
-    [[nodiscard]] bool read(std::uint32_t top, std::vector<std::uint8_t>& rows);
+    // Decodes the band starting at row `top` (a multiple of bandRows()) and
+    // returns how many rows it holds, 0 on a read or decode error.
+    [[nodiscard]] std::uint32_t read(std::uint32_t top);
+
+    // Row `row` of the band last read: width × samplesPerPixel values, integers
+    // as their numeric value (signed ones sign-extended), floats as stored.
+    void unpackRow(std::uint32_t row, double* out) const;
 
 private:
-    [[nodiscard]] bool readStrips(std::uint32_t top, std::uint32_t count,
-                                  std::vector<std::uint8_t>& rows);
-    [[nodiscard]] bool readTiles(std::uint32_t top, std::uint32_t count,
-                                 std::vector<std::uint8_t>& rows);
-    // Copies `pixels` pixels of one source row into place; a plane holds one
-    // sample per pixel, a contiguous source all of them.
-    void scatter(const std::uint8_t* source, std::uint8_t* row, std::uint32_t firstPixel,
-                 std::uint32_t pixels, int plane) const;
+    [[nodiscard]] double sampleAt(const std::uint8_t* unitRow, std::size_t index) const;
 
     TIFF* tiff_ = nullptr;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
     std::uint32_t bandRows_ = 0;
-    std::uint32_t tileWidth_ = 0;
+    // A unit is a strip (as wide as the page) or a tile.
+    std::uint32_t unitWidth_ = 0;
+    std::uint32_t unitsAcross_ = 0;
+    std::size_t unitRowBytes_ = 0;
+    std::size_t unitBytes_ = 0;
     std::uint16_t samplesPerPixel_ = 0;
     std::uint16_t bitsPerSample_ = 0;
+    SampleKind kind_ = SampleKind::Unsigned;
     bool planar_ = false;
-    std::size_t sampleBytes_ = 0;
-    std::size_t rowBytes_ = 0;
-    std::vector<std::uint8_t> chunk_;
+    bool tiled_ = false;
+    // Every unit of the band: plane after plane, left to right within a plane.
+    std::vector<std::uint8_t> band_;
 };
 
 } // namespace tiffspi

@@ -442,7 +442,7 @@ TEST_F(TiffPlugin, FirstPageOfSeveralAndOnePixelPicture) {
     expectPixels(decodeOk(tiffFile(rgbPage(1, 1))), 1, 1, 0, patternColour);
 }
 
-TEST_F(TiffPlugin, CutOffOrUnreadableFilesFailQuietly) {
+TEST_F(TiffPlugin, CutOffOrUnreadableFilesFailQuietlyFloatsDecode) {
     Page page = rgbPage(50, 40);
     page.compression = COMPRESSION_LZW;
     page.rowsPerStrip = 4;
@@ -453,43 +453,48 @@ TEST_F(TiffPlugin, CutOffOrUnreadableFilesFailQuietly) {
     Bytes lostStrips = whole;
     std::fill(lostStrips.begin() + 8, lostStrips.begin() + std::ptrdiff_t(whole.size() / 2), 0xff);
 
-    Page floats = rgbPage(4, 4);
-    floats.bitsPerSample = 32;
-    floats.samplesPerPixel = 1;
-    floats.photometric = PHOTOMETRIC_MINISBLACK;
-    Bytes floatFile;
-    {
-        // Sample format is not among Page's fields: write this one by hand.
+    // Sample format is not among Page's fields: these are written by hand. A
+    // transparency mask is no picture of its own and is refused.
+    auto floatFile = [](int photometric) {
         TempDir dir;
         const QString path = dir.file("float.tif");
         TIFF* tiff = TIFFOpen(path.toLocal8Bit().constData(), "w");
-        ASSERT_NE(tiff, nullptr);
+        EXPECT_NE(tiff, nullptr);
+        if (!tiff)
+            return Bytes{};
         TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 4u);
         TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 1u);
         TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 32);
         TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
         TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, photometric);
         float row[4] = {0.f, 0.25f, 0.5f, 1.f};
-        ASSERT_EQ(TIFFWriteScanline(tiff, row, 0, 0), 1);
+        EXPECT_EQ(TIFFWriteScanline(tiff, row, 0, 0), 1);
         TIFFClose(tiff);
         const QByteArray bytes = readAll(path);
-        floatFile.assign(bytes.begin(), bytes.end());
-    }
+        return Bytes(bytes.begin(), bytes.end());
+    };
+    const Bytes greyFloats = floatFile(PHOTOMETRIC_MINISBLACK);
+    const Bytes maskFloats = floatFile(PHOTOMETRIC_MASK);
 
     testing::internal::CaptureStderr();
     const DecodedPicture cut = plugin.decode(bytesOf(noDirectory));
     SpiPictureInfo info;
     const std::int32_t headerOnlyInfo = plugin.pictureInfo(bytesOf(headerOnly), info);
     const DecodedPicture lost = plugin.decode(bytesOf(lostStrips));
-    const DecodedPicture floating = plugin.decode(bytesOf(floatFile));
+    const DecodedPicture floating = plugin.decode(bytesOf(greyFloats));
+    const DecodedPicture mask = plugin.decode(bytesOf(maskFloats));
     const std::string printed = testing::internal::GetCapturedStderr();
 
     EXPECT_EQ(cut.code, SPI_BROKEN_DATA);
     EXPECT_EQ(headerOnlyInfo, SPI_BROKEN_DATA);
     EXPECT_EQ(lost.code, SPI_BROKEN_DATA);
-    EXPECT_EQ(floating.code, SPI_UNKNOWN_FORMAT);
-    for (const DecodedPicture& picture : {cut, lost, floating})
+    EXPECT_EQ(mask.code, SPI_UNKNOWN_FORMAT);
+    expectPixels(floating, 4, 1, 0, [](int x, int) {
+        const int level = x == 0 ? 0 : x == 1 ? 64 : x == 2 ? 128 : 255;
+        return Rgba{level, level, level, 255};
+    });
+    for (const DecodedPicture& picture : {cut, lost, floating, mask})
         EXPECT_EQ(picture.leakedHandles, 0);
     EXPECT_EQ(printed, "");
 }
