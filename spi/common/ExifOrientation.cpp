@@ -1,12 +1,17 @@
 #include "spi/common/ExifOrientation.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace spi {
 namespace {
 
 constexpr std::uint16_t OrientationTag = 0x0112;
+constexpr std::uint16_t ByteType = 1;
 constexpr std::uint16_t ShortType = 3;
+constexpr std::uint16_t LongType = 4;
+constexpr std::uint16_t SignedShortType = 8;
+constexpr std::uint16_t SignedLongType = 9;
 constexpr std::size_t EntryBytes = 12;
 
 class TiffReader {
@@ -17,6 +22,7 @@ public:
     [[nodiscard]] bool has(std::uint64_t at, std::uint64_t count) const {
         return at <= bytes_.size() && count <= bytes_.size() - at;
     }
+    [[nodiscard]] std::uint8_t u8(std::size_t at) const { return bytes_[at]; }
     [[nodiscard]] std::uint16_t u16(std::size_t at) const {
         const std::uint8_t a = bytes_[at];
         const std::uint8_t b = bytes_[at + 1];
@@ -57,10 +63,22 @@ Orientation exifOrientationFromTiff(std::span<const std::uint8_t> tiff) {
         const std::size_t entry = first + i * EntryBytes;
         if (reader.u16(entry) != OrientationTag)
             continue;
-        if (reader.u16(entry + 2) != ShortType || reader.u32(entry + 4) < 1)
+        if (reader.u32(entry + 4) < 1)
             return 1;
-        // A single short sits in the first two bytes of the value field.
-        return normalOrientation(reader.u16(entry + 8));
+        // The standard says SHORT, but some phones write LONG or SLONG; a
+        // single value sits at the start of the value field in any of them.
+        switch (reader.u16(entry + 2)) {
+        case ByteType:
+            return normalOrientation(reader.u8(entry + 8));
+        case ShortType:
+        case SignedShortType:
+            return normalOrientation(reader.u16(entry + 8));
+        case LongType:
+        case SignedLongType:
+            return normalOrientation(int(std::min<std::uint32_t>(reader.u32(entry + 8), 9)));
+        default:
+            return 1;
+        }
     }
     return 1;
 }

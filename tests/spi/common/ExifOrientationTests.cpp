@@ -54,12 +54,15 @@ std::vector<std::uint8_t> tiffBlock(bool bigEndian, const std::vector<Entry>& en
     return out;
 }
 
-TEST(ExifOrientation, ReadsTheTagInBothByteOrders) {
-    for (bool bigEndian : {false, true}) {
-        for (int value = 1; value <= 8; ++value) {
-            const auto block =
-                tiffBlock(bigEndian, {{0x010f, 2, 4, 0}, {0x0112, 3, 1, std::uint32_t(value)}});
-            EXPECT_EQ(spi::exifOrientationFromTiff(block), value) << bigEndian;
+TEST(ExifOrientation, ReadsTheTagInBothByteOrdersAsShortOrLong) {
+    // SHORT as the standard says, LONG and SLONG as some phones write it.
+    for (std::uint16_t type : {3, 4, 9}) {
+        for (bool bigEndian : {false, true}) {
+            for (int value = 1; value <= 8; ++value) {
+                const auto block = tiffBlock(
+                    bigEndian, {{0x010f, 2, 4, 0}, {0x0112, type, 1, std::uint32_t(value)}});
+                EXPECT_EQ(spi::exifOrientationFromTiff(block), value) << bigEndian << type;
+            }
         }
     }
 }
@@ -77,8 +80,9 @@ TEST(ExifOrientation, App1PayloadNeedsTheExifPrefix) {
 TEST(ExifOrientation, DamagedBlocksReadAsUpright) {
     // Missing tag, wrong type, out-of-range value.
     EXPECT_EQ(spi::exifOrientationFromTiff(tiffBlock(false, {{0x0100, 3, 1, 6}})), 1);
-    EXPECT_EQ(spi::exifOrientationFromTiff(tiffBlock(false, {{0x0112, 4, 1, 6}})), 1);
+    EXPECT_EQ(spi::exifOrientationFromTiff(tiffBlock(false, {{0x0112, 2, 1, 6}})), 1);
     EXPECT_EQ(spi::exifOrientationFromTiff(tiffBlock(false, {{0x0112, 3, 1, 9}})), 1);
+    EXPECT_EQ(spi::exifOrientationFromTiff(tiffBlock(true, {{0x0112, 4, 1, 0x10006}})), 1);
     EXPECT_EQ(spi::exifOrientationFromTiff(tiffBlock(false, {{0x0112, 3, 0, 6}})), 1);
 
     auto block = tiffBlock(false, {{0x0100, 3, 1, 1}, {0x0112, 3, 1, 8}});
