@@ -1,12 +1,14 @@
 #include "spi/png/PngDecoder.h"
 
 #include "spi/common/DibBuilder.h"
+#include "spi/common/ExifOrientation.h"
 #include "spi/common/Input.h"
 #include "spi/common/Progress.h"
 #include "spi/common/SizeMath.h"
 
 #include <cstring>
 #include <png.h>
+#include <vector>
 
 namespace spipng {
 namespace {
@@ -72,6 +74,18 @@ public:
     Source source;
 };
 
+// The orientation an eXIf chunk before the image data gives, or 1. Some
+// writers keep the "Exif\0\0" prefix of JPEG's APP1 segment in the chunk.
+spi::Orientation orientationOf(png_structp png, png_infop info) {
+    png_uint_32 size = 0;
+    png_bytep exif = nullptr;
+    if (!png_get_eXIf_1(png, info, &size, &exif) || exif == nullptr)
+        return 1;
+    const std::span<const std::uint8_t> block(exif, size);
+    const spi::Orientation fromTiff = spi::exifOrientationFromTiff(block);
+    return fromTiff != 1 ? fromTiff : spi::exifOrientationFromApp1(block);
+}
+
 // Density in dots per inch from the pHYs chunk, or 0 when it gives none.
 std::uint16_t dotsPerInch(png_uint_32 perMetre) {
     const std::uint64_t dpi = (std::uint64_t(perMetre) * 254 + 5000) / 10000;
@@ -97,7 +111,8 @@ std::int32_t readPngInfo(std::span<const std::uint8_t> file, SpiPictureInfo* inf
     const png_uint_32 height = png_get_image_height(reader.png, reader.info);
     const int depth =
         png_get_bit_depth(reader.png, reader.info) * png_get_channels(reader.png, reader.info);
-    if (const std::int32_t code = spi::fillPictureInfo(info, width, height, std::int16_t(depth), 1);
+    if (const std::int32_t code = spi::fillPictureInfo(info, width, height, std::int16_t(depth),
+                                                       orientationOf(reader.png, reader.info));
         code != SPI_SUCCESS)
         return code;
     png_uint_32 xPerMetre = 0;
@@ -148,7 +163,8 @@ std::int32_t decodePng(std::span<const std::uint8_t> file, SpiProgressCallback p
     if (png_get_rowbytes(png, info) != std::size_t(width) * (alpha ? 4u : 3u))
         return SPI_INTERNAL_ERROR;
 
-    if (const std::int32_t code = dib.start(width, height, alpha); code != SPI_SUCCESS)
+    const spi::Orientation orientation = orientationOf(png, info);
+    if (const std::int32_t code = dib.start(width, height, alpha, orientation); code != SPI_SUCCESS)
         return code;
     png_uint_32 xPerMetre = 0;
     png_uint_32 yPerMetre = 0;
@@ -156,18 +172,29 @@ std::int32_t decodePng(std::span<const std::uint8_t> file, SpiProgressCallback p
     if (png_get_pHYs(png, info, &xPerMetre, &yPerMetre, &unit) && unit == PNG_RESOLUTION_METER)
         dib.setDensity(std::int32_t(xPerMetre & 0x7fffffff), std::int32_t(yPerMetre & 0x7fffffff));
 
-    // Rows go straight into the bitmap; an interlaced picture fills them in
-    // over several passes, which libpng merges into what is already there.
+    // Upright rows go straight into the bitmap; an interlaced picture fills
+    // them in over several passes, which libpng merges into what is already
+    // there. A turned picture is read whole first, then put in place.
+    const std::size_t rowBytes = std::size_t(width) * (alpha ? 4u : 3u);
+    std::vector<std::uint8_t> whole;
+    if (orientation != 1)
+        whole.resize(rowBytes * height);
+    auto rowAt = [&](png_uint_32 y) {
+        return orientation == 1 ? dib.directRow(y) : whole.data() + rowBytes * y;
+    };
     spi::Progress reporter(progress, user, std::int64_t(passes) * height);
     if (!reporter.report(0))
         return SPI_ABORTED;
     for (int pass = 0; pass < passes; ++pass) {
         for (png_uint_32 y = 0; y < height; ++y) {
-            png_read_row(png, dib.directRow(y), nullptr);
+            png_read_row(png, rowAt(y), nullptr);
             if (!reporter.report(std::int64_t(pass) * height + y + 1))
                 return SPI_ABORTED;
         }
     }
+    if (orientation != 1)
+        for (png_uint_32 y = 0; y < height; ++y)
+            dib.putRow(y, rowAt(y), alpha ? spi::PixelFormat::Bgra8 : spi::PixelFormat::Bgr8);
     return SPI_SUCCESS;
 }
 
