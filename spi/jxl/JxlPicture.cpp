@@ -118,7 +118,10 @@ std::int32_t decodeJxl(std::span<const std::uint8_t> bytes, spi::DibBuilder& dib
     if (JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) !=
             JXL_DEC_SUCCESS ||
         JxlDecoderSetParallelRunner(decoder.get(), JxlThreadParallelRunner, runner.get()) !=
-            JXL_DEC_SUCCESS)
+            JXL_DEC_SUCCESS ||
+        // The bitmap holds straight alpha; the library divides premultiplied
+        // colours back before rounding them to 8 bits.
+        JxlDecoderSetUnpremultiplyAlpha(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS)
         return SPI_INTERNAL_ERROR;
 
     SlicedInput input(decoder.get(), bytes, &progress);
