@@ -65,25 +65,31 @@ void CalendarCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     if (state & TCCalendar::gdFixed) {
         background = option.palette.color(group, QPalette::Button);
         text = option.palette.color(group, QPalette::ButtonText);
-    } else if (state & TCCalendar::gdSelected) {
+    } else if ((state & TCCalendar::gdSelected) && calendar_.hasFocus()) {
         background = option.palette.color(group, QPalette::Highlight);
         text = option.palette.color(group, QPalette::HighlightedText);
+    } else if (state & TCCalendar::gdSelected) {
+        // Without the keyboard the current day stays marked, but quietly.
+        background = option.palette.color(group, QPalette::Midlight);
     }
 
     painter->save();
     if (line > 0) {
+        // Lines only between cells: the widget's frame already closes the last column and row.
         const QColor grid = option.palette.color(group, QPalette::Mid);
-        painter->fillRect(QRect(cell.right() + 1, option.rect.top(), line, option.rect.height()),
-                          grid);
-        painter->fillRect(QRect(option.rect.left(), cell.bottom() + 1, option.rect.width(), line),
-                          grid);
+        if (index.column() + 1 < CalendarCellModel::columns)
+            painter->fillRect(
+                QRect(cell.right() + 1, option.rect.top(), line, option.rect.height()), grid);
+        if (index.row() + 1 < CalendarCellModel::rows)
+            painter->fillRect(
+                QRect(option.rect.left(), cell.bottom() + 1, option.rect.width(), line), grid);
     }
     painter->fillRect(cell, background);
     painter->setPen(text);
     painter->setFont(option.font);
     calendar_.DrawCell(*painter, index.column(), index.row(), cell, state);
 
-    if ((state & TCCalendar::gdFocused) && !(state & TCCalendar::gdSelected)) {
+    if ((state & TCCalendar::gdSelected) && calendar_.hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(option);
         focus.rect = cell;

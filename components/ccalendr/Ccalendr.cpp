@@ -6,10 +6,13 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+
+Q_LOGGING_CATEGORY(lcCcalendr, "sorteka.components.ccalendr", QtWarningMsg)
 
 namespace {
 
@@ -114,6 +117,46 @@ void TCCalendar::SeTCCalendarDate(const QDate& value) {
     Change();
 }
 
+template <typename Write> void TCCalendar::writeLogged(const char* property, Write write) noexcept {
+    try {
+        write();
+    } catch (const std::exception& error) {
+        qCWarning(lcCcalendr) << property << "kept its value:" << error.what();
+    }
+}
+
+void TCCalendar::writeDay(int value) noexcept {
+    writeLogged("Day", [&] { SetDay(value); });
+}
+
+void TCCalendar::writeMonth(int value) noexcept {
+    writeLogged("Month", [&] {
+        if (value >= 1 && value <= 12 && date_.day() > DaysPerMonth(date_.year(), value)) {
+            qCInfo(lcCcalendr) << "Month" << value << "clamps the day";
+            SeTCCalendarDate(QDate(date_.year(), value, DaysPerMonth(date_.year(), value)));
+            useCurrentDate_ = false;
+            return;
+        }
+        SetMonth(value);
+    });
+}
+
+void TCCalendar::writeYear(int value) noexcept {
+    writeLogged("Year", [&] {
+        // 29 February in a year without it becomes the 28th.
+        if (value >= 1 && value <= 9999 && date_.day() > DaysPerMonth(value, date_.month())) {
+            SeTCCalendarDate(QDate(value, date_.month(), DaysPerMonth(value, date_.month())));
+            useCurrentDate_ = false;
+            return;
+        }
+        SetYear(value);
+    });
+}
+
+void TCCalendar::writeCalendarDate(const QDate& value) noexcept {
+    writeLogged("CalendarDate", [&] { SeTCCalendarDate(value); });
+}
+
 void TCCalendar::SetStartOfWeek(int value) {
     // An out-of-range week start means Monday. When the stored start really
     // changes the grid is laid out again, or day names and days would disagree.
@@ -211,12 +254,25 @@ void TCCalendar::UpdateCalendar() {
 
 void TCCalendar::DrawCell(QPainter& canvas, int ACol, int ARow, const QRect& ARect,
                           TGridDrawState /*state*/) {
-    const QString text = GetCellText(ACol, ARow);
-    const QFontMetrics metrics(canvas.font());
+    QString text = GetCellText(ACol, ARow);
+    QFont font = canvas.font();
+    QFontMetrics metrics(font);
+    // Small cells: a day name too wide gives way to its narrow form, and a text
+    // that still does not fit is drawn in a smaller font rather than cut.
+    if (ARow == 0 && metrics.horizontalAdvance(text) > ARect.width()) {
+        const int weekday = Ccalendr::headerWeekday(startOfWeek_, ACol);
+        text = locale().dayName(weekday == 0 ? 7 : weekday, QLocale::NarrowFormat);
+    }
+    while ((metrics.horizontalAdvance(text) > ARect.width() || metrics.height() > ARect.height()) &&
+           font.pointSizeF() > 5) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        metrics = QFontMetrics(font);
+    }
     const int x =
         Ccalendr::centredStart(ARect.left(), ARect.width(), metrics.horizontalAdvance(text));
     const int y = Ccalendr::centredStart(ARect.top(), ARect.height(), metrics.height());
     canvas.save();
+    canvas.setFont(font);
     canvas.setClipRect(ARect, Qt::IntersectClip);
     canvas.drawText(x, y + metrics.ascent(), text);
     canvas.restore();
@@ -294,10 +350,58 @@ void TCCalendar::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TCCalendar::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && !readOnly_) {
+        switch (event->key()) {
+        case Qt::Key_Home:
+        case Qt::Key_End: {
+            // The week's ends: the first or last day shown in the current row.
+            const int step = event->key() == Qt::Key_Home ? 1 : -1;
+            int column = step > 0 ? 0 : Ccalendr::CalendarCellModel::columns - 1;
+            while (!SelectCell(column, Row()))
+                column += step;
+            moveToDay(GetCellText(column, Row()).toInt());
+            event->accept();
+            return;
+        }
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            try {
+                ChangeMonth(event->key() == Qt::Key_PageUp ? -1 : 1);
+                emit OnClick();
+            } catch (const ECalendarDateError&) {
+                // No month before year 1 or after 9999: the key does nothing.
+            }
+            event->accept();
+            return;
+        default:
+            break;
+        }
+    }
     const QModelIndex before = currentIndex();
     QTableView::keyPressEvent(event);
     if (currentIndex() != before)
         Click();
+}
+
+void TCCalendar::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    // The current day is drawn differently with and without the keyboard.
+    viewport()->update();
+}
+
+void TCCalendar::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    viewport()->update();
+}
+
+void TCCalendar::moveToDay(int day) {
+    if (day == Day())
+        return;
+    const Ccalendr::CellPos cell = Ccalendr::cellOfDay(day, monthOffset_);
+    selectionModel()->setCurrentIndex(model_->index(cell.row, cell.column),
+                                      QItemSelectionModel::ClearAndSelect);
+    Click();
 }
 
 void TCCalendar::wheelEvent(QWheelEvent* event) {

@@ -35,9 +35,11 @@ void Register();
 
 class TCCalendar : public QTableView {
     Q_OBJECT
-    Q_PROPERTY(int Day READ Day WRITE SetDay STORED false)
-    Q_PROPERTY(int Month READ Month WRITE SetMonth STORED false)
-    Q_PROPERTY(int Year READ Year WRITE SetYear STORED false)
+    // Writes through the property system (a form designer, a stored form)
+    // never throw: they keep the old value or clamp the day, and log.
+    Q_PROPERTY(int Day READ Day WRITE writeDay STORED false)
+    Q_PROPERTY(int Month READ Month WRITE writeMonth STORED false)
+    Q_PROPERTY(int Year READ Year WRITE writeYear STORED false)
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
     Q_PROPERTY(int StartOfWeek READ StartOfWeek WRITE SetStartOfWeek)
     Q_PROPERTY(bool UseCurrentDate READ UseCurrentDate WRITE SetUseCurrentDate)
@@ -45,7 +47,7 @@ class TCCalendar : public QTableView {
     // Qt 6 has no stored-function on properties; StoreCalendarDate() answers
     // the question for whoever saves a calendar's state.
     Q_PROPERTY(
-        QDate CalendarDate READ CalendarDate WRITE SeTCCalendarDate DESIGNABLE false STORED false)
+        QDate CalendarDate READ CalendarDate WRITE writeCalendarDate DESIGNABLE false STORED false)
 
 public:
     using TodayFunction = std::function<QDate()>;
@@ -69,6 +71,13 @@ public:
     void SetDay(int value) { SetDateElement(3, value); }
     void SetMonth(int value) { SetDateElement(2, value); }
     void SetYear(int value) { SetDateElement(1, value); }
+
+    // The property writers: like the setters, but a value that makes no real
+    // date is refused (Year, CalendarDate) or has its day clamped (Month).
+    void writeDay(int value) noexcept;
+    void writeMonth(int value) noexcept;
+    void writeYear(int value) noexcept;
+    void writeCalendarDate(const QDate& value) noexcept;
 
     [[nodiscard]] QDate CalendarDate() const { return date_; }
     // Throws ECalendarDateError for a date outside years 1 to 9999.
@@ -135,6 +144,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void updateGeometries() override;
@@ -146,6 +157,10 @@ public:
 
 private:
     void applySectionSizes();
+    // Moves the current cell to `day` of the shown month as the user would.
+    void moveToDay(int day);
+    // Runs a property write, logging instead of throwing.
+    template <typename Write> void writeLogged(const char* property, Write write) noexcept;
 
     static constexpr int fixedRows_ = 1;
     static constexpr int fixedCols_ = 0;

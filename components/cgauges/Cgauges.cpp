@@ -17,13 +17,6 @@ QString outOfRangeText(int low, int high) {
     return QString::asprintf("%d から %d の間の値でなければなりません", low, high);
 }
 
-// A bitmap of the same size as `image`, ready to be drawn on.
-QImage makeLike(const QImage& image) {
-    QImage bitmap(image.size(), QImage::Format_RGB32);
-    bitmap.fill(Qt::black);
-    return bitmap;
-}
-
 // One-pixel lines and shapes on the pixel grid, as the picture is measured.
 void preparePainter(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -159,70 +152,73 @@ void TCGauge::paintEvent(QPaintEvent*) {
 }
 
 void TCGauge::Paint(QPainter& canvas) {
+    // Straight onto the canvas: a scratch picture the size of the gauge made
+    // large gauges slow to repaint.
+    if (width() <= 0 || height() <= 0)
+        return;
+    canvas.save();
     canvas.setCompositionMode(QPainter::CompositionMode_Source);
-    canvas.drawImage(0, 0, RenderImage());
+    PaintBackground(canvas);
+    const Edges rect = Cgauges::paintingRect(size(), borderStyle_ == bsSingle);
+    switch (kind_) {
+    case gkText:
+        PaintAsNothing(canvas, rect);
+        break;
+    case gkHorizontalBar:
+    case gkVerticalBar:
+        PaintAsBar(canvas, rect);
+        break;
+    case gkPie:
+        PaintAsPie(canvas, rect);
+        break;
+    case gkNeedle:
+        PaintAsNeedle(canvas, rect);
+        break;
+    }
+    canvas.restore();
+    if (showText_)
+        PaintAsText(canvas, rect);
 }
 
 QImage TCGauge::RenderImage() const {
     if (width() <= 0 || height() <= 0)
         return {};
     QImage image(size(), QImage::Format_RGB32);
-    PaintBackground(image);
-    const Edges rect = Cgauges::paintingRect(size(), borderStyle_ == bsSingle);
-
-    QImage overlay = makeLike(image);
-    PaintBackground(overlay);
-    switch (kind_) {
-    case gkText:
-        PaintAsNothing(overlay, rect);
-        break;
-    case gkHorizontalBar:
-    case gkVerticalBar:
-        PaintAsBar(overlay, rect);
-        break;
-    case gkPie:
-        PaintAsPie(overlay, rect);
-        break;
-    case gkNeedle:
-        PaintAsNeedle(overlay, rect);
-        break;
-    }
-
-    {
-        // XOR onto black leaves the overlay itself, and the frame stays black
-        // where the overlay is black too.
-        QPainter painter(&image);
-        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.drawImage(0, 0, overlay);
-    }
-    if (showText_)
-        PaintAsText(image, rect);
+    QPainter canvas(&image);
+    const_cast<TCGauge*>(this)->Paint(canvas);
     return image;
 }
 
-void TCGauge::PaintBackground(QImage& bitmap) const {
-    bitmap.fill(Qt::black);
+QColor TCGauge::shown(const QColor& colour) const {
+    if (isEnabled())
+        return colour;
+    // Grey of the same lightness, washed halfway towards the disabled background.
+    const int grey = qGray(colour.rgb());
+    const QColor window = palette().color(QPalette::Disabled, QPalette::Window);
+    return QColor((grey + window.red()) / 2, (grey + window.green()) / 2,
+                  (grey + window.blue()) / 2);
 }
 
-void TCGauge::PaintAsNothing(QImage& bitmap, const Edges& rect) const {
-    QPainter painter(&bitmap);
-    painter.fillRect(Cgauges::pixelRect(rect), backColor_);
+void TCGauge::PaintBackground(QPainter& canvas) const {
+    canvas.fillRect(rect(), Qt::black);
 }
 
-void TCGauge::PaintAsBar(QImage& bitmap, const Edges& rect) const {
-    QPainter painter(&bitmap);
+void TCGauge::PaintAsNothing(QPainter& canvas, const Edges& rect) const {
+    canvas.fillRect(Cgauges::pixelRect(rect), shown(backColor_));
+}
+
+void TCGauge::PaintAsBar(QPainter& painter, const Edges& rect) const {
     preparePainter(painter);
-    painter.fillRect(Cgauges::pixelRect(rect), backColor_);
+    painter.fillRect(Cgauges::pixelRect(rect), shown(backColor_));
     const int percent = GetPercentDone();
     const Edges fill = kind_ == gkHorizontalBar ? Cgauges::horizontalBarFill(percent, rect)
                                                 : Cgauges::verticalBarFill(percent, rect);
-    painter.fillRect(Cgauges::pixelRect(fill), foreColor_);
+    painter.fillRect(Cgauges::pixelRect(fill), shown(foreColor_));
 }
 
-void TCGauge::PaintAsPie(QImage& bitmap, const Edges& rect) const {
-    QPainter painter(&bitmap);
+void TCGauge::PaintAsPie(QPainter& painter, const Edges& rect) const {
     preparePainter(painter);
-    painter.fillRect(Cgauges::pixelRect(rect), Color());
+    painter.fillRect(Cgauges::pixelRect(rect), shown(Color()));
 
     const int grow = borderStyle_ == bsSingle ? 1 : 0;
     const int width = rect.right - rect.left + grow;
@@ -231,14 +227,14 @@ void TCGauge::PaintAsPie(QImage& bitmap, const Edges& rect) const {
     const Edges dial{rect.left, rect.top, width, height};
     if (dial.right <= dial.left || dial.bottom <= dial.top)
         return;
-    painter.setPen(onePixelPen(foreColor_));
-    painter.setBrush(backColor_);
+    painter.setPen(onePixelPen(shown(foreColor_)));
+    painter.setBrush(shown(backColor_));
     painter.drawEllipse(Cgauges::outlineRect(dial));
 
     const int percent = GetPercentDone();
     if (percent <= 0)
         return;
-    painter.setBrush(foreColor_);
+    painter.setBrush(shown(foreColor_));
     if (percent >= 100) {
         painter.drawEllipse(Cgauges::outlineRect(dial));
         return;
@@ -250,10 +246,9 @@ void TCGauge::PaintAsPie(QImage& bitmap, const Edges& rect) const {
     painter.drawPie(Cgauges::outlineRect(dial), angles.start16, angles.span16);
 }
 
-void TCGauge::PaintAsNeedle(QImage& bitmap, const Edges& rect) const {
-    QPainter painter(&bitmap);
+void TCGauge::PaintAsNeedle(QPainter& painter, const Edges& rect) const {
     preparePainter(painter);
-    painter.fillRect(Cgauges::pixelRect(rect), Color());
+    painter.fillRect(Cgauges::pixelRect(rect), shown(Color()));
 
     const int grow = borderStyle_ == bsSingle ? 1 : 0;
     const int x = rect.left;
@@ -261,8 +256,8 @@ void TCGauge::PaintAsNeedle(QImage& bitmap, const Edges& rect) const {
     const int width = rect.right - rect.left + grow;
     const int height = rect.bottom - rect.top + grow;
     const int base = rect.bottom;
-    painter.setPen(onePixelPen(foreColor_));
-    painter.setBrush(backColor_);
+    painter.setPen(onePixelPen(shown(foreColor_)));
+    painter.setBrush(shown(backColor_));
 
     // The upper half of an ellipse twice as tall as the display: the dial.
     const Edges dial{x, y, width, 2 * height - 1};
@@ -281,27 +276,30 @@ void TCGauge::PaintAsNeedle(QImage& bitmap, const Edges& rect) const {
     painter.drawLine(QPoint(middleX, base - 1), Cgauges::needleTip(percent, middleX, base - 1));
 }
 
-void TCGauge::PaintAsText(QImage& image, const Edges& rect) const {
-    QImage letters = makeLike(image);
-    PaintBackground(letters);
-
+void TCGauge::PaintAsText(QPainter& canvas, const Edges& rect) const {
     const QString text = QString::number(GetPercentDone()) + QLatin1Char('%');
+    QFont textFont = font();
+    textFont.setStyleStrategy(QFont::NoAntialias);
+    const QFontMetrics metrics(textFont);
+    const QSize textSize(metrics.horizontalAdvance(text), metrics.height());
+    const QRect clip = Cgauges::pixelRect(rect);
+    const QRect area = QRect(Cgauges::textOrigin(rect, textSize), textSize).intersected(clip);
+    if (area.isEmpty())
+        return;
+
+    // White letters on black, only as large as the text: XOR inverts exactly
+    // the pixels under the letters.
+    QImage letters(area.size(), QImage::Format_RGB32);
+    letters.fill(Qt::black);
     {
         QPainter painter(&letters);
-        QFont textFont = font();
-        textFont.setStyleStrategy(QFont::NoAntialias);
         painter.setFont(textFont);
         painter.setPen(Qt::white);
-        painter.setBrush(Qt::NoBrush);
-        const QFontMetrics metrics = painter.fontMetrics();
-        const QPoint origin =
-            Cgauges::textOrigin(rect, QSize(metrics.horizontalAdvance(text), metrics.height()));
-        painter.setClipRect(Cgauges::pixelRect(rect));
+        const QPoint origin = Cgauges::textOrigin(rect, textSize) - area.topLeft();
         painter.drawText(origin + QPoint(0, metrics.ascent()), text);
     }
-
-    // White letters on black: XOR inverts exactly the pixels under the letters.
-    QPainter painter(&image);
-    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.drawImage(0, 0, letters);
+    canvas.save();
+    canvas.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    canvas.drawImage(area.topLeft(), letters);
+    canvas.restore();
 }

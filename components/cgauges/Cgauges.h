@@ -107,12 +107,14 @@ protected:
 
     // The drawing steps of one paint; each draws on the bitmap it is given,
     // all but the first inside the painting rectangle.
-    void PaintBackground(QImage& bitmap) const;
-    void PaintAsText(QImage& image, const Cgauges::Edges& rect) const;
-    void PaintAsNothing(QImage& bitmap, const Cgauges::Edges& rect) const;
-    void PaintAsBar(QImage& bitmap, const Cgauges::Edges& rect) const;
-    void PaintAsPie(QImage& bitmap, const Cgauges::Edges& rect) const;
-    void PaintAsNeedle(QImage& bitmap, const Cgauges::Edges& rect) const;
+    void PaintBackground(QPainter& canvas) const;
+    void PaintAsText(QPainter& canvas, const Cgauges::Edges& rect) const;
+    void PaintAsNothing(QPainter& canvas, const Cgauges::Edges& rect) const;
+    void PaintAsBar(QPainter& canvas, const Cgauges::Edges& rect) const;
+    void PaintAsPie(QPainter& canvas, const Cgauges::Edges& rect) const;
+    void PaintAsNeedle(QPainter& canvas, const Cgauges::Edges& rect) const;
+    // A colour as painted: greyed while the gauge is disabled.
+    [[nodiscard]] QColor shown(const QColor& colour) const;
 
 private:
     void loadMinValue(int value);

@@ -1,6 +1,7 @@
 #include "components/cgrid/Cgrid.h"
 
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QMouseEvent>
@@ -85,7 +86,8 @@ TCColorGrid::TCColorGrid(QWidget* parent) : QWidget(parent) {
     // The colours are taken once; later changes to the table are not seen.
     paletteEntries_ = Cgrid::defaultSystemPalette();
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::NoFocus);
+    // A grid whose keys do anything must be reachable by Tab and by a click.
+    setFocusPolicy(Qt::StrongFocus);
     setGeometry(0, 0, 100, 100);
     UpdateCellSizes(false);
 }
@@ -166,7 +168,7 @@ void TCColorGrid::SetCtl3D(bool value) {
 }
 
 void TCColorGrid::SetTabStop(bool value) {
-    setFocusPolicy(value ? Qt::TabFocus : Qt::NoFocus);
+    setFocusPolicy(value ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 void TCColorGrid::loadGridOrdering(TGridOrdering value) {
@@ -287,9 +289,22 @@ void TCColorGrid::DrawFgBg(QPainter& canvas) const {
     const auto label = [&](int cell, const QString& text) {
         if (!isCell(cell))
             return;
+        const QRect area = Cgrid::cellRect(cell, layout_, cellSize_);
+        // A label wider or taller than its cell is drawn smaller, never beyond the cell.
+        QFont labelFont = canvas.font();
+        QFontMetrics metrics(labelFont);
+        while (
+            (metrics.horizontalAdvance(text) > area.width() || metrics.height() > area.height()) &&
+            labelFont.pointSizeF() > 4) {
+            labelFont.setPointSizeF(labelFont.pointSizeF() - 0.5);
+            metrics = QFontMetrics(labelFont);
+        }
+        canvas.save();
+        canvas.setFont(labelFont);
+        canvas.setClipRect(area);
         canvas.setPen(Cgrid::labelTextColor(cellColor(cell)));
-        canvas.drawText(Cgrid::cellRect(cell, layout_, cellSize_),
-                        Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
+        canvas.drawText(area, Qt::AlignCenter | Qt::TextSingleLine, text);
+        canvas.restore();
     };
     if (foregroundEnabled_ && backgroundEnabled_ && shared) {
         label(foregroundIndex_, QStringLiteral("FB"));

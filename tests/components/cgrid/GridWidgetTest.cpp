@@ -84,7 +84,7 @@ TEST(cgridDefaults, PublishedPropertiesStartAsDocumented) {
     EXPECT_TRUE(grid.property("BackgroundEnabled").toBool());
     EXPECT_EQ(grid.property("Selection").toInt(), 0);
     EXPECT_TRUE(grid.property("Ctl3D").toBool());
-    EXPECT_FALSE(grid.property("TabStop").toBool());
+    EXPECT_TRUE(grid.property("TabStop").toBool());
 }
 
 TEST_F(cgridWidget, SwitchingToOneRowKeepsWholeCells) {
