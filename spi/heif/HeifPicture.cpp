@@ -3,6 +3,7 @@
 #include "spi/common/DibBuilder.h"
 #include "spi/common/Progress.h"
 #include "spi/common/SizeMath.h"
+#include "spi/heif/HeifLayers.h"
 
 #include <libheif/heif.h>
 #include <limits>
@@ -96,6 +97,29 @@ std::int32_t HeifPicture::open(std::span<const std::uint8_t> bytes) {
     width_ = static_cast<std::uint32_t>(width);
     height_ = static_cast<std::uint32_t>(height);
     hasAlpha_ = heif_image_handle_has_alpha_channel(primary_) != 0;
+    layered_ = declaresLayers(bytes);
+    return spi::checkPictureSize(width_, height_);
+}
+
+std::int32_t HeifPicture::measure() {
+    if (!primary_)
+        return SPI_INTERNAL_ERROR;
+    std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
+    if (!options)
+        return SPI_NO_MEMORY;
+    options->convert_hdr_to_8bit = 1;
+    heif_image* decoded = nullptr;
+    const heif_error error = heif_decode_image(primary_, &decoded, heif_colorspace_RGB,
+                                               heif_chroma_interleaved_RGB, options.get());
+    std::unique_ptr<heif_image, ImageDeleter> image(decoded);
+    if (error.code != heif_error_Ok)
+        return spiCode(error) == SPI_INTERNAL_ERROR ? SPI_BROKEN_DATA : spiCode(error);
+    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (width <= 0 || height <= 0)
+        return SPI_BROKEN_DATA;
+    width_ = static_cast<std::uint32_t>(width);
+    height_ = static_cast<std::uint32_t>(height);
     return spi::checkPictureSize(width_, height_);
 }
 

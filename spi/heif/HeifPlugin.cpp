@@ -20,9 +20,21 @@ constexpr std::array<std::string_view, 6> PluginInfo = {
     "AVIF picture",
 };
 
+// The size of the picture GetPicture hands over: the declared one, or for a
+// file coded in layers the decoded one.
+std::int32_t readHeifInfo(std::span<const std::uint8_t> file, SpiPictureInfo* info) {
+    heifspi::HeifPicture picture;
+    if (const std::int32_t code = picture.open(file); code != SPI_SUCCESS)
+        return code;
+    if (picture.layered())
+        if (const std::int32_t code = picture.measure(); code != SPI_SUCCESS)
+            return code;
+    return spi::fillPictureInfo(info, picture.width(), picture.height(),
+                                picture.hasAlpha() ? 32 : 24, 1);
+}
+
 } // namespace
 
-SORTEKA_IMPORT_FILTER_EXPORTS(PluginInfo, heifspi::isHeifFileType,
-                              spi::openAndDescribe<heifspi::HeifPicture>,
+SORTEKA_IMPORT_FILTER_EXPORTS(PluginInfo, heifspi::isHeifFileType, readHeifInfo,
                               spi::openAndDecode<heifspi::HeifPicture>,
                               spi::NullOutput::InternalErrorBeforeLoad)

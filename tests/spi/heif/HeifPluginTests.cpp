@@ -6,10 +6,12 @@
 #include "HeifWriter.h"
 #include "common/PluginTest.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -125,6 +127,27 @@ TEST_F(HeifPlugin, HeicAndAvifSizeAndPixels) {
         EXPECT_TRUE(near(picture.pixel(32, 24), Grey));
         EXPECT_TRUE(near(picture.pixel(56, 40), Grey)); // alpha dropped, colour kept
     }
+}
+
+// An AVIF coded in layers may declare another size than its codec decodes
+// to; the information must describe the picture handed over. Made here by
+// shrinking the declared size and turning the pixel-depth property ("pixi",
+// same length) into a layer property.
+TEST_F(HeifPlugin, LayeredAvifReportsTheSizeItDecodesTo) {
+    auto file = blockFile({.codec = Codec::Av1});
+    auto find = [&](std::string_view type) {
+        const auto at = std::search(file.begin(), file.end(), type.begin(), type.end());
+        return at == file.end() ? std::size_t(0) : std::size_t(at - file.begin());
+    };
+    const std::size_t size = find("ispe");
+    const std::size_t depth = find("pixi");
+    ASSERT_NE(size, 0u);
+    ASSERT_NE(depth, 0u);
+    file[size + 11] = Width / 4;  // width, big-endian, after version and flags
+    file[size + 15] = Height / 4; // height
+    std::memcpy(&file[depth], "a1lx", 4);
+    const auto picture = decodeWithInfo(file, Width, Height, 24);
+    EXPECT_TRUE(near(picture.pixel(8, 8), Red));
 }
 
 TEST_F(HeifPlugin, AlphaGivesThirtyTwoBitPixels) {
