@@ -1,3 +1,4 @@
+#include "graphics/EmfBitmaps.h"
 #include "graphics/GraphicErrors.h"
 #include "graphics/IsolatedRun.h"
 #include "graphics/MetafileRendering.h"
@@ -5,41 +6,49 @@
 
 #include <QPainter>
 #include <QSvgRenderer>
-#include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 #include <emf2svg.h>
-#include <memory>
 
 namespace graphics {
 namespace {
 
-// libemf2svg is loaded with local binding: the libuemf it depends on exports a
-// wmf_free() of its own, which would otherwise take the place of libwmf's
-// function of that name for the whole process.
 constexpr const char* LibraryName = "libemf2svg.so.1";
 
 using ConvertFunction = int (*)(char*, size_t, char**, size_t*, generatorOptions*);
 
-ConvertFunction converter() {
-    static const ConvertFunction function = []() -> ConvertFunction {
-        void* library = dlopen(LibraryName, RTLD_NOW | RTLD_LOCAL);
-        if (!library)
-            return nullptr;
-        // Kept loaded for the rest of the run.
-        return reinterpret_cast<ConvertFunction>(dlsym(library, "emf2svg"));
-    }();
-    return function;
-}
-
-struct FreeDeleter {
-    void operator()(char* p) const { std::free(p); }
+struct Converter {
+    ConvertFunction convert = nullptr;
+    // The converter's own free(): its text is allocated in its namespace.
+    void (*release)(void*) = nullptr;
 };
+
+// libemf2svg is loaded into a link namespace of its own, with its own copies of
+// fontconfig and libuemf: it ends every conversion that met text with
+// FcFini(), which in our namespace would tear down the font configuration Qt
+// still holds (and abort in fontconfig's cache clean-up), and libuemf exports
+// a wmf_free() that would take the place of libwmf's function of that name.
+const Converter& converter() {
+    static const Converter loaded = []() -> Converter {
+        void* library = dlmopen(LM_ID_NEWLM, LibraryName, RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            return {};
+        // Kept loaded for the rest of the run.
+        Converter c;
+        c.convert = reinterpret_cast<ConvertFunction>(dlsym(library, "emf2svg"));
+        c.release = reinterpret_cast<void (*)(void*)>(dlsym(library, "free"));
+        if (!c.convert || !c.release)
+            return {};
+        return c;
+    }();
+    return loaded;
+}
 
 // Largest SVG text the converter may hand back.
 constexpr std::size_t SvgCapacity = std::size_t(256) * 1024 * 1024;
 
 // Runs inside the drawing child: converts the metafile to SVG text.
-bool convertToSvg(ConvertFunction convert, const QByteArray& bytes, QSize size, char* out,
+bool convertToSvg(const Converter& converter, const QByteArray& bytes, QSize size, char* out,
                   std::size_t capacity, std::size_t& used) {
     generatorOptions options{};
     char noNamespace[] = "";
@@ -51,24 +60,25 @@ bool convertToSvg(ConvertFunction convert, const QByteArray& bytes, QSize size, 
     options.imgHeight = size.height();
 
     // The converter only reads its input, but its interface is not const.
-    QByteArray data = bytes;
-    char* rawSvg = nullptr;
+    QByteArray data = emfWithPlainBitmaps(bytes);
+    char* svg = nullptr;
     size_t svgLength = 0;
-    const int ok = convert(data.data(), size_t(data.size()), &rawSvg, &svgLength, &options);
-    std::unique_ptr<char, FreeDeleter> svg(rawSvg);
-    if (!ok || !svg || svgLength == 0 || svgLength > capacity)
-        return false;
-    std::memcpy(out, svg.get(), svgLength);
-    used = svgLength;
-    return true;
+    const int ok = converter.convert(data.data(), size_t(data.size()), &svg, &svgLength, &options);
+    const bool fits = ok && svg && svgLength > 0 && svgLength <= capacity;
+    if (fits) {
+        std::memcpy(out, svg, svgLength);
+        used = svgLength;
+    }
+    converter.release(svg);
+    return fits;
 }
 
 } // namespace
 
 QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout,
                  std::chrono::milliseconds timeLimit) {
-    const ConvertFunction convert = converter();
-    if (!convert)
+    const Converter& convert = converter();
+    if (!convert.convert)
         throw EInvalidGraphic(QStringLiteral("拡張メタファイルを描くライブラリ (%1) がありません")
                                   .arg(QLatin1String(LibraryName)));
 

@@ -100,6 +100,14 @@ void checkEmfBitmapRecord(QByteArrayView record, std::uint32_t type) {
         return; // a blit with no source bitmap (a pattern fill)
     if (offBmi + cbBmi > record.size() || offBits + cbBits > record.size())
         corrupt(QStringLiteral("ビットマップがレコードの外にあります"));
+    // A JPEG or PNG bitmap has bit count 0 and its own header among the bits.
+    const auto bitCount = readU16(record, offBmi + 14);
+    const auto compression = readU32(record, offBmi + 16);
+    if (cbBmi >= 40 && bitCount == 0 && compression && (*compression == 4 || *compression == 5)) {
+        if (cbBits == 0)
+            corrupt(QStringLiteral("埋め込まれたビットマップが空です"));
+        return;
+    }
     const auto header = parseDibHeader(record.sliced(offBmi, cbBmi), nullptr);
     if (!header)
         corrupt(QStringLiteral("埋め込まれたビットマップが不正です"));
@@ -121,7 +129,6 @@ MetafileKind detectMetafile(QByteArrayView bytes) {
 WmfLayout checkWmf(QByteArrayView bytes) {
     WmfLayout layout;
     qint64 at = 0;
-    QRect frame;
     qint64 unitsPerInch = 0;
     if (readU32(bytes, 0) == PlaceableKey) {
         if (bytes.size() < PlaceableBytes + WmfHeaderBytes)
@@ -140,8 +147,8 @@ WmfLayout checkWmf(QByteArrayView bytes) {
             corrupt(QStringLiteral("画像の大きさが 0 です"));
         layout.naturalSize = QSizeF(double(w) * ScreenDpi / double(unitsPerInch),
                                     double(h) * ScreenDpi / double(unitsPerInch));
-        frame = QRect(QPoint(int(std::min(left, right)), int(std::min(top, bottom))),
-                      QSize(int(w), int(h)));
+        layout.placeableBox = QRect(QPoint(int(std::min(left, right)), int(std::min(top, bottom))),
+                                    QSize(int(w), int(h)));
         at = PlaceableBytes;
     }
     if (bytes.size() < at + WmfHeaderBytes)
@@ -150,8 +157,6 @@ WmfLayout checkWmf(QByteArrayView bytes) {
         corrupt(QStringLiteral("ヘッダーが不正です"));
     at += WmfHeaderBytes;
 
-    QPoint windowOrigin;
-    bool originSeen = false;
     for (;;) {
         const auto words = readU32(bytes, at);
         const auto function = readU16(bytes, at + 4);
@@ -165,19 +170,8 @@ WmfLayout checkWmf(QByteArrayView bytes) {
         ++layout.recordCount;
         if (*function == 0x0000)
             break;
-        if (*function == 0x020B && !originSeen && recordBytes >= 10) { // SetWindowOrg: y, x
-            windowOrigin = QPoint(*readI16(bytes, at + 8), *readI16(bytes, at + 6));
-            originSeen = true;
-        }
         checkWmfBitmapRecord(bytes.sliced(at, recordBytes), *function);
         at += recordBytes;
-    }
-    if (layout.placeable) {
-        // libwmf measures in points from the window origin.
-        const double points = 72.0 / double(unitsPerInch);
-        layout.framePoints = QRectF((frame.left() - windowOrigin.x()) * points,
-                                    (frame.top() - windowOrigin.y()) * points,
-                                    frame.width() * points, frame.height() * points);
     }
     return layout;
 }

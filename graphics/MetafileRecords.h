@@ -6,7 +6,7 @@
 // picture size is sane. Rendering libraries trust these things; we do not.
 
 #include <QByteArrayView>
-#include <QRectF>
+#include <QRect>
 #include <QSizeF>
 
 namespace graphics {
@@ -21,9 +21,9 @@ struct WmfLayout {
     // Natural size in screen pixels, from the placeable header; empty when the
     // file has none (the renderer then measures the drawing).
     QSizeF naturalSize;
-    // The placeable header's picture frame in points (1/72 inch), relative to
-    // the window origin the records set; empty when the file has no such header.
-    QRectF framePoints;
+    // The placeable header's bounding box in the drawing's logical units;
+    // empty when the file has no such header.
+    QRect placeableBox;
     qint64 recordCount = 0;
 };
 

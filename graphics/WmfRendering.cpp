@@ -2,6 +2,8 @@
 #include "graphics/IsolatedRun.h"
 #include "graphics/MetafileRendering.h"
 #include "graphics/PictureLimits.h"
+#include "graphics/WmfPlayback.h"
+#include "graphics/WmfText.h"
 
 #include <QPainter>
 #include <cstring>
@@ -41,46 +43,44 @@ bool drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, char* out,
     wmf_gd_t* device = WMF_GD_GetData(api.get());
     device->type = wmf_gd_image;
 
+    // A placeable file knows its size; libwmf measures other drawings in units
+    // of 1/72 inch, and asking at 72 dpi gives one pixel per logical unit,
+    // which is what the default mapping mode means on the screen.
+    QSize size = clampRenderedSize(layout.naturalSize.width(), layout.naturalSize.height());
     // libwmf only reads the buffer, but its interface is not const.
-    QByteArray data = bytes;
-    if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(data.data()), data.size()) !=
-        wmf_E_None)
+    WmfPlayback playback = wmfPlayback(bytes, layout, size);
+    if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(playback.bytes.data()),
+                     playback.bytes.size()) != wmf_E_None)
         return false;
     wmfD_Rect bbox{};
     if (wmf_scan(api.get(), 0, &bbox) != wmf_E_None)
         return false;
-
-    QSizeF natural = layout.naturalSize;
-    if (natural.isEmpty()) {
-        // Without a placeable header libwmf measures the drawing in units of
-        // 1/72 inch; asking at 72 dpi gives one pixel per logical unit, which is
-        // what the default mapping mode means on the screen.
+    if (layout.naturalSize.isEmpty()) {
         unsigned int w = 0;
         unsigned int h = 0;
         if (wmf_display_size(api.get(), &w, &h, 72.0, 72.0) != wmf_E_None)
             return false;
-        natural = QSizeF(w, h);
+        size = clampRenderedSize(w, h);
     }
-    const QSize size = clampRenderedSize(natural.width(), natural.height());
     if (size.isEmpty())
         return false;
-
-    // A placeable file shows its frame, clipping what lies outside, as it
-    // does where it comes from; other files show all they draw.
-    if (!layout.framePoints.isEmpty()) {
-        bbox.TL.x = float(layout.framePoints.left());
-        bbox.TL.y = float(layout.framePoints.top());
-        bbox.BR.x = float(layout.framePoints.right());
-        bbox.BR.y = float(layout.framePoints.bottom());
+    if (!playback.frame.isEmpty()) {
+        bbox.TL.x = float(playback.frame.left());
+        bbox.TL.y = float(playback.frame.top());
+        bbox.BR.x = float(playback.frame.right());
+        bbox.BR.y = float(playback.frame.bottom());
     }
     device->bbox = bbox;
     device->width = unsigned(size.width());
     device->height = unsigned(size.height());
+    WmfTextLayer text(QRectF(QPointF(bbox.TL.x, bbox.TL.y), QPointF(bbox.BR.x, bbox.BR.y)), size);
+    text.collectFrom(api.get());
     if (wmf_play(api.get(), 0, &bbox) != wmf_E_None)
         return false;
-    const int* pixels = device->gd_image ? wmf_gd_image_pixels(device->gd_image) : nullptr;
+    int* pixels = device->gd_image ? wmf_gd_image_pixels(device->gd_image) : nullptr;
     if (!pixels)
         return false;
+    text.drawOnto(pixels);
 
     const DrawnHeader header{size.width(), size.height()};
     const std::size_t pixelBytes = std::size_t(size.width()) * size.height() * sizeof(int);

@@ -139,15 +139,55 @@ TEST(MetafilePicture, RefusesAbsurdOrEmptyFrames) {
     }
 }
 
-// A damaged office file on which the WMF library spends minutes inside one
-// record: the drawing is abandoned at the time limit.
+// A drawing that fills a large picture tens of thousands of times: the
+// drawing is abandoned at the time limit.
 TEST(MetafilePicture, GivesUpOnADrawingThatTakesTooLong) {
+    WmfWriter slow(QRect(0, 0, 30000, 15000), 1000);
+    slow.useSolidBrush(Qt::red);
+    for (int i = 0; i < 50'000; ++i)
+        slow.rectangle(QRect(0, 0, 30000, 15000));
     MetafilePicture picture;
     picture.setTimeLimit(std::chrono::milliseconds(300));
-    EXPECT_THROW(picture.loadFromFile(QStringLiteral(SORTEKA_GRAPHICS_FIXTURES
-                                                     "/renderer_stuck_on_damaged_font_record.wmf")),
-                 EInvalidGraphic);
+    EXPECT_THROW(picture.loadFromData(slow.finish()), EInvalidGraphic);
     EXPECT_TRUE(picture.isEmpty());
+}
+
+// The window a placeable drawing sets, wherever it lies, fills the picture;
+// the placeable box only gives the size. Drawings of several kinds, drawn one
+// after another in one process, each look as they do alone.
+TEST(MetafilePicture, DrawsTheDrawingsOwnWindowInSequence) {
+    QList<QByteArray> drawings;
+    // A window far from the placeable box's origin, in other units.
+    WmfWriter shifted(QRect(0, 0, 2000, 1000), 2000);
+    shifted.record(0x0103, {8}); // SetMapMode: anisotropic
+    shifted.setWindow(QRect(5000, 3000, 1000, 500));
+    shifted.useSolidBrush(Qt::red);
+    shifted.rectangle(QRect(5000, 3000, 500, 500));
+    shifted.useSolidBrush(Qt::blue);
+    shifted.rectangle(QRect(5500, 3000, 500, 500));
+    // The default mapping with an origin of its own.
+    WmfWriter offset(QRect(0, 0, 1000, 500), 1000);
+    offset.setWindow(QRect(-300, 700, 1000, 500));
+    offset.useSolidBrush(Qt::red);
+    offset.rectangle(QRect(-300, 700, 500, 500));
+    offset.useSolidBrush(Qt::blue);
+    offset.rectangle(QRect(200, 700, 500, 500));
+    for (int round = 0; round < 2; ++round) {
+        for (const QByteArray& bytes :
+             {shifted.finish(), offset.finish(), redBlueEmf(QSize(80, 40)), redBlueWmf(true)}) {
+            MetafilePicture picture;
+            picture.loadFromData(bytes);
+            EXPECT_EQ(picture.image().width(), 2 * picture.image().height());
+            expectRedBlueHalves(picture.image());
+        }
+        for (const char* name : {"office_export_shapes_and_text.emf", "office_export_bitmap.emf",
+                                 "office_export_shapes_and_text.wmf"}) {
+            MetafilePicture picture;
+            picture.loadFromFile(QStringLiteral(SORTEKA_GRAPHICS_FIXTURES "/") +
+                                 QLatin1String(name));
+            EXPECT_EQ(picture.image().size(), QSize(189, 89)) << name;
+        }
+    }
 }
 
 // Metafiles as an office suite writes them (WMF with escapes, EMF with EMF+

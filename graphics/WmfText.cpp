@@ -1,0 +1,239 @@
+#include "graphics/WmfText.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QStringList>
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
+#include <libwmf/api.h>
+#include <libwmf/gd.h>
+#include <libwmf/macro.h>
+
+namespace graphics {
+namespace {
+
+const char* iconvName(int charset) {
+    switch (charset) {
+    case 2: // SYMBOL: the font's own glyphs, one byte each
+        return "ISO-8859-1";
+    case 77:
+        return "MACINTOSH";
+    case 128:
+        return "CP932";
+    case 129:
+        return "CP949";
+    case 130:
+        return "JOHAB";
+    case 134:
+        return "GBK";
+    case 136:
+        return "BIG5";
+    case 161:
+        return "CP1253";
+    case 162:
+        return "CP1254";
+    case 163:
+        return "CP1258";
+    case 177:
+        return "CP1255";
+    case 178:
+        return "CP1256";
+    case 186:
+        return "CP1257";
+    case 204:
+        return "CP1251";
+    case 222:
+        return "CP874";
+    case 238:
+        return "CP1250";
+    case 255:
+        return "CP437";
+    default:
+        return "CP1252";
+    }
+}
+
+// Bounds against hostile files: text larger than any picture, endless strings of calls.
+constexpr double MaxTextPixels = 4096;
+constexpr qsizetype MaxTextItems = 100'000;
+
+bool isEastAsian(int charset) {
+    return charset == 128 || charset == 129 || charset == 130 || charset == 134 || charset == 136;
+}
+
+struct RgbPixel {
+    int r, g, b, a;
+};
+
+// The raster device keeps 7 bits of transparency above 24 bits of colour.
+RgbPixel fromDevice(int p) {
+    const auto u = unsigned(p);
+    const int transparency = int((u >> 24) & 0x7f);
+    return {int((u >> 16) & 0xff), int((u >> 8) & 0xff), int(u & 0xff),
+            255 - (transparency * 255 + 63) / 127};
+}
+
+int toDevice(RgbPixel c) {
+    const int transparency = ((255 - c.a) * 127 + 127) / 255;
+    return int((unsigned(transparency) << 24) | (unsigned(c.r) << 16) | (unsigned(c.g) << 8) |
+               unsigned(c.b));
+}
+
+// Lays premultiplied `layer`, whose top left is at `origin`, over the device's pixels.
+void blend(const QImage& layer, QPoint origin, int* pixels, QSize size) {
+    for (int y = 0; y < layer.height(); ++y) {
+        const int py = origin.y() + y;
+        if (py < 0 || py >= size.height())
+            continue;
+        const auto* line = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+        for (int x = 0; x < layer.width(); ++x) {
+            const int px = origin.x() + x;
+            const int a = qAlpha(line[x]);
+            if (px < 0 || px >= size.width() || a == 0)
+                continue;
+            int& target = pixels[std::size_t(py) * size.width() + px];
+            const RgbPixel d = fromDevice(target);
+            const int keep = 255 - a;
+            // Destination colour is not premultiplied: weigh it by its alpha.
+            const int outA = a + d.a * keep / 255;
+            const auto mix = [&](int src, int dst) {
+                return outA == 0 ? 0
+                                 : std::clamp((src * 255 + dst * d.a * keep / 255) / outA, 0, 255);
+            };
+            target = toDevice({mix(qRed(line[x]), d.r), mix(qGreen(line[x]), d.g),
+                               mix(qBlue(line[x]), d.b), outA});
+        }
+    }
+}
+
+QFont fontFor(const wmfFont& wmf, const QString& family, double pixelHeight) {
+    QFont font;
+    QStringList families{substituteFontFamily(family)};
+    if (isEastAsian(wmf.lfCharSet) && !families.contains(QStringLiteral("IPAPGothic")))
+        families.append(QStringLiteral("IPAPGothic"));
+    font.setFamilies(families);
+    font.setPixelSize(std::max(1, int(std::lround(pixelHeight))));
+    const int weight = wmf.lfWeight;
+    if (weight > 0)
+        font.setWeight(QFont::Weight(std::clamp(weight, 1, 1000)));
+    font.setItalic(wmf.lfItalic != 0);
+    font.setUnderline(wmf.lfUnderline != 0);
+    font.setStrikeOut(wmf.lfStrikeOut != 0);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+} // namespace
+
+QString decodeWindowsText(QByteArrayView bytes, int charset) {
+    if (bytes.isEmpty())
+        return {};
+    iconv_t converter = iconv_open("UTF-16LE", iconvName(charset));
+    if (converter == iconv_t(-1))
+        return QString::fromLatin1(bytes);
+    QByteArray in(bytes.data(), bytes.size());
+    QByteArray out(in.size() * 4 + 4, Qt::Uninitialized);
+    char* inAt = in.data();
+    std::size_t inLeft = std::size_t(in.size());
+    char* outAt = out.data();
+    std::size_t outLeft = std::size_t(out.size());
+    while (inLeft > 0) {
+        if (iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != std::size_t(-1))
+            break;
+        if (errno != EILSEQ && errno != EINVAL)
+            break;
+        // An undecodable byte (or a double-byte character cut short) is skipped.
+        ++inAt;
+        --inLeft;
+    }
+    iconv_close(converter);
+    const std::size_t written = std::size_t(out.size()) - outLeft;
+    return QString(reinterpret_cast<const QChar*>(out.constData()), qsizetype(written / 2));
+}
+
+QString substituteFontFamily(const QString& windowsFamily) {
+    static const struct {
+        const char16_t* windows;
+        const char16_t* here;
+    } table[] = {
+        {u"ＭＳ ゴシック", u"IPAGothic"},    {u"MS Gothic", u"IPAGothic"},
+        {u"ＭＳ Ｐゴシック", u"IPAPGothic"}, {u"MS PGothic", u"IPAPGothic"},
+        {u"MS UI Gothic", u"IPAPGothic"},    {u"ＭＳ 明朝", u"IPAMincho"},
+        {u"MS Mincho", u"IPAMincho"},        {u"ＭＳ Ｐ明朝", u"IPAPMincho"},
+        {u"MS PMincho", u"IPAPMincho"},      {u"メイリオ", u"IPAPGothic"},
+        {u"Meiryo", u"IPAPGothic"},
+    };
+    for (const auto& entry : table) {
+        if (windowsFamily.compare(QString::fromUtf16(entry.windows), Qt::CaseInsensitive) == 0)
+            return QString::fromUtf16(entry.here);
+    }
+    return windowsFamily;
+}
+
+void WmfTextLayer::collectFrom(_wmfAPI* api) {
+    api->user_data = this;
+    static_cast<wmfFunctionReference*>(api->function_reference)->draw_text = collect;
+}
+
+void WmfTextLayer::collect(_wmfAPI* api, _wmfDrawText_t* text) {
+    auto* layer = static_cast<WmfTextLayer*>(api->user_data);
+    if (!layer || !text || !text->str || !text->dc || !text->dc->font || layer->frame_.isEmpty() ||
+        layer->size_.isEmpty())
+        return;
+    const wmfFont& wmf = *text->dc->font;
+    const int charset = wmf.lfCharSet;
+    Item item;
+    item.text = decodeWindowsText(QByteArrayView(text->str), charset);
+    if (item.text.isEmpty())
+        return;
+    const QString family =
+        wmf.lfFaceName ? decodeWindowsText(QByteArrayView(wmf.lfFaceName), charset) : QString();
+    const double sx = layer->size_.width() / layer->frame_.width();
+    const double sy = layer->size_.height() / layer->frame_.height();
+    item.at =
+        QPointF((text->pt.x - layer->frame_.left()) * sx, (text->pt.y - layer->frame_.top()) * sy);
+    const double pixelHeight = std::abs(text->font_height * sy);
+    if (!(pixelHeight >= 0.5 && pixelHeight <= 4.0 * MaxTextPixels))
+        return;
+    item.font = fontFor(wmf, family, pixelHeight);
+    // A positive height in the font asks for the whole cell, not the em.
+    if (std::int16_t(wmf.lfHeight) > 0) {
+        const double cell = QFontMetricsF(item.font).height();
+        if (cell > 0)
+            item.font.setPixelSize(std::max(1, int(std::lround(pixelHeight * pixelHeight / cell))));
+    }
+    // Escapement: tenths of a degree, counter-clockwise.
+    item.angle = -double(wmf.lfEscapement) / 10.0;
+    const wmfRGB* colour = WMF_DC_TEXTCOLOR(text->dc);
+    item.colour = QColor(colour->r, colour->g, colour->b);
+    if (layer->items_.size() < MaxTextItems)
+        layer->items_.append(item);
+}
+
+void WmfTextLayer::drawOnto(int* pixels) const {
+    if (items_.isEmpty() || !pixels)
+        return;
+    QImage layer(size_, QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull())
+        return;
+    layer.fill(Qt::transparent);
+    QPainter painter(&layer);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const Item& item : items_) {
+        painter.save();
+        painter.translate(item.at);
+        painter.rotate(item.angle);
+        painter.setFont(item.font);
+        painter.setPen(item.colour);
+        painter.drawText(QPointF(0, 0), item.text);
+        painter.restore();
+    }
+    painter.end();
+    blend(layer, QPoint(0, 0), pixels, size_);
+}
+
+} // namespace graphics
