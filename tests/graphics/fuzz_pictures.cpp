@@ -2,9 +2,13 @@
 // each of them; anything but our error is a finding.
 
 #include "graphics/BitmapPicture.h"
+#include "graphics/EmfBitmaps.h"
 #include "graphics/GraphicErrors.h"
 #include "graphics/IconPicture.h"
 #include "graphics/MetafilePicture.h"
+#include "graphics/MetafileRecords.h"
+#include "graphics/PictureLimits.h"
+#include "graphics/WmfPlayback.h"
 
 #include <QGuiApplication>
 #include <cstdint>
@@ -20,6 +24,29 @@ void ensureApplication() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(argc, argv);
+}
+
+// The frame and bitmap rewriting of metafiles run here in the fuzzer's own
+// process (the drawing itself runs in a child, out of a sanitizer's sight).
+void rewriteMetafile(const QByteArray& bytes) {
+    try {
+        switch (graphics::detectMetafile(bytes)) {
+        case graphics::MetafileKind::Wmf: {
+            const auto layout = graphics::checkWmf(bytes);
+            const QSize size = graphics::clampRenderedSize(layout.naturalSize.width(),
+                                                           layout.naturalSize.height());
+            (void)graphics::wmfPlayback(bytes, layout, size);
+            break;
+        }
+        case graphics::MetafileKind::Emf:
+            (void)graphics::checkEmf(bytes);
+            (void)graphics::emfWithPlainBitmaps(bytes);
+            break;
+        case graphics::MetafileKind::None:
+            break;
+        }
+    } catch (const EInvalidGraphic&) {
+    }
 }
 
 void offer(Picture& picture, const QByteArray& bytes) {
@@ -40,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     offer(bitmap, bytes);
     IconPicture icon;
     offer(icon, bytes);
+    rewriteMetafile(bytes);
     MetafilePicture metafile;
     metafile.setTimeLimit(std::chrono::seconds(2));
     offer(metafile, bytes);
