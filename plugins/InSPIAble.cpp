@@ -4,6 +4,7 @@
 #include "graphics/Picture.h"
 #include "graphics/PictureLimits.h"
 #include "graphics/StreamBytes.h"
+#include "platform/NativePath.h"
 #include "plugins/PluginHandle.h"
 #include "plugins/PluginLog.h"
 #include "plugins/SPIPatterns.h"
@@ -131,7 +132,7 @@ bool TInSPIAble::decodeBlock(const TInSPI& plugin, const char* data, qint64 leng
         data = padded.data();
     }
 
-    const QByteArray name = QFile::encodeName(FileName);
+    const QByteArray name = platform::encodePath(FileName);
     if (plugin.IsSupported(name.constData(), data) == 0)
         return false;
 
@@ -156,9 +157,13 @@ bool TInSPIAble::decodeBlock(const TInSPI& plugin, const char* data, qint64 leng
 
     plugins::PluginHandle info;
     plugins::PluginHandle bits;
+    const intptr_t user = reinterpret_cast<intptr_t>(this);
     const int32_t result =
-        plugin.GetPicture(data, intptr_t(length), SPI_INPUT_MEMORY, info.out(), bits.out(),
-                          &ignoreProgress, reinterpret_cast<intptr_t>(this));
+        MaxWidth > 0 && MaxHeight > 0
+            ? plugin.GetPictureScaled(data, intptr_t(length), SPI_INPUT_MEMORY, MaxWidth, MaxHeight,
+                                      info.out(), bits.out(), &ignoreProgress, user)
+            : plugin.GetPicture(data, intptr_t(length), SPI_INPUT_MEMORY, info.out(), bits.out(),
+                                &ignoreProgress, user);
     if (result != SPI_SUCCESS) {
         qCDebug(lcPlugins) << plugin.FileName() << "GetPicture gave" << result;
         return false;

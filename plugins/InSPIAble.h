@@ -60,6 +60,10 @@ public:
     StreamLoader NativeStreamLoader;
     DIBEvent OnDIB;
     bool RetryPastHeader = true;
+    // Above 0 both: the picture is shown no larger than this, so plug-ins with
+    // "GetPictureScaled" may hand over a cheaply reduced one.
+    std::int32_t MaxWidth = 0;
+    std::int32_t MaxHeight = 0;
 
     void LoadFromFile(const QString& fileName);
     void LoadFromStream(QIODevice& stream);

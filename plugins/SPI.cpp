@@ -11,6 +11,11 @@ namespace {
 
 constexpr int32_t InfoBufferBytes = 256;
 
+TSPILoadGate& loadGate() {
+    static TSPILoadGate gate;
+    return gate;
+}
+
 // Runs `read` (which calls into the plug-in) and replaces whatever the plug-in
 // throws by ESPIPluginRaised, while its code is still loaded.
 template <typename Read> auto guardPluginCall(const QString& fileName, Read&& read) {
@@ -25,7 +30,13 @@ template <typename Read> auto guardPluginCall(const QString& fileName, Read&& re
 
 } // namespace
 
+void SetSPILoadGate(TSPILoadGate gate) {
+    loadGate() = std::move(gate);
+}
+
 TSPI::TSPI(const QString& fileName) {
+    if (loadGate() && !loadGate()(fileName))
+        throw ESPIFOpenErrorSPI(fileName);
     QString reason;
     handle_ = platform::SharedLibrary::open(fileName, &reason);
     if (!handle_) {
@@ -96,6 +107,7 @@ TInSPI::TInSPI(const QString& fileName) : TSPI(fileName) {
     getPictureInfo_ = reinterpret_cast<SpiGetPictureInfoFunc>(requireExport("GetPictureInfo"));
     getPicture_ = reinterpret_cast<SpiGetPictureFunc>(requireExport("GetPicture"));
     getPreview_ = reinterpret_cast<SpiGetPreviewFunc>(exportNamed("GetPreview"));
+    getPictureScaled_ = reinterpret_cast<SpiGetPictureScaledFunc>(exportNamed("GetPictureScaled"));
 }
 
 int32_t TInSPI::IsSupported(const char* fileName, const void* data) const {
@@ -116,6 +128,15 @@ int32_t TInSPI::GetPicture(const void* data, intptr_t length, uint32_t flag, HLO
     if (!getPicture_)
         throw ESPIInvalidAPI(QStringLiteral("GetPicture"), FileName());
     return getPicture_(data, length, flag, bitmapInfo, bits, progress, user);
+}
+
+int32_t TInSPI::GetPictureScaled(const void* data, intptr_t length, uint32_t flag, int32_t maxWidth,
+                                 int32_t maxHeight, HLOCAL* bitmapInfo, HLOCAL* bits,
+                                 SpiProgressCallback progress, intptr_t user) const {
+    if (!getPictureScaled_)
+        return GetPicture(data, length, flag, bitmapInfo, bits, progress, user);
+    return getPictureScaled_(data, length, flag, maxWidth, maxHeight, bitmapInfo, bits, progress,
+                             user);
 }
 
 namespace {

@@ -7,7 +7,8 @@
 //
 //   TSPI     any plug-in; needs "GetPluginInfo"
 //   TInSPI   import filter ("00IN"); also needs "IsSupported",
-//            "GetPictureInfo" and "GetPicture"; "GetPreview" is optional
+//            "GetPictureInfo" and "GetPicture"; "GetPreview" and
+//            "GetPictureScaled" are optional
 //   TAmSPI   archive plug-in ("00AM"), only marks the kind
 //   TXnSPI   export filter ("00XN"), only marks the kind
 //
@@ -17,6 +18,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -79,13 +81,21 @@ public:
     int32_t GetPicture(const void* data, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
                        HLOCAL* bits, SpiProgressCallback progress, intptr_t user) const;
 
+    // The plug-in's "GetPictureScaled" when it has one; otherwise its
+    // "GetPicture", whose full-size picture the caller scales itself.
+    int32_t GetPictureScaled(const void* data, intptr_t length, uint32_t flag, int32_t maxWidth,
+                             int32_t maxHeight, HLOCAL* bitmapInfo, HLOCAL* bits,
+                             SpiProgressCallback progress, intptr_t user) const;
+
     [[nodiscard]] bool hasPreview() const { return getPreview_ != nullptr; }
+    [[nodiscard]] bool hasScaledPicture() const { return getPictureScaled_ != nullptr; }
 
 private:
     SpiGetPictureInfoFunc getPictureInfo_ = nullptr;
     SpiIsSupportedFunc isSupported_ = nullptr;
     SpiGetPictureFunc getPicture_ = nullptr;
     SpiGetPreviewFunc getPreview_ = nullptr;
+    SpiGetPictureScaledFunc getPictureScaled_ = nullptr;
 };
 
 class TAmSPI : public TSPI {
@@ -102,3 +112,11 @@ public:
 // compared exactly; anything else gives a plain TSPI). Gives null when the file
 // cannot be loaded or is no usable plug-in of its kind; other errors go on.
 [[nodiscard]] std::unique_ptr<TSPI> CreateSPI(const QString& fileName);
+
+// Asked with a plug-in file's name just before the file is loaded; returning
+// false refuses the file, which then counts as one that cannot be loaded. One
+// gate serves the whole process: the decoder program reports through it which
+// file it is about to load, so a file that takes the process down can be named
+// and left out on the next start. No gate: every file is loaded.
+using TSPILoadGate = std::function<bool(const QString& fileName)>;
+void SetSPILoadGate(TSPILoadGate gate);

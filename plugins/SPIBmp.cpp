@@ -26,8 +26,16 @@ TSPIBitmap::TSPIBitmap() : adapter_(std::make_unique<TInSPIAble>(*this)) {
         static_cast<TSPIBitmap&>(owner).loadBmpFromStream(stream);
     };
     adapter_->OnDIB = [this](plugins::PluginHandle& info, plugins::PluginHandle& bits,
-                             const TPictureInfoRec&,
-                             bool& loaded) { receiveDIB(info, bits, loaded); };
+                             const TPictureInfoRec& picture, bool& loaded) {
+        receiveDIB(info, bits, loaded);
+        if (loaded && picture.Valid && picture.Width > 0 && picture.Height > 0) {
+            // A plug-in that turned the picture upright reports the stored size.
+            const QSize described(picture.Width, picture.Height);
+            const bool turned =
+                (described.width() > described.height()) != (image().width() > image().height());
+            fullSize_ = turned ? described.transposed() : described;
+        }
+    };
     adapter_->RetryPastHeader = RetryPastHeader;
 }
 
@@ -40,18 +48,26 @@ void TSPIBitmap::assign(const Picture& source) {
 }
 
 void TSPIBitmap::loadFromFile(const QString& path) {
-    adapter_->RetryPastHeader = RetryPastHeader;
+    prepareAdapter();
     adapter_->LoadFromFile(path);
 }
 
 void TSPIBitmap::loadFromStream(QIODevice& device) {
-    adapter_->RetryPastHeader = RetryPastHeader;
+    prepareAdapter();
     adapter_->LoadFromStream(device);
 }
 
 void TSPIBitmap::LoadFromNamedStream(QIODevice& device, const QString& fileName) {
-    adapter_->RetryPastHeader = RetryPastHeader;
+    prepareAdapter();
     adapter_->LoadFromNamedStream(device, fileName);
+}
+
+void TSPIBitmap::prepareAdapter() {
+    adapter_->RetryPastHeader = RetryPastHeader;
+    const bool boxed = DisplayBox.width() > 0 && DisplayBox.height() > 0;
+    adapter_->MaxWidth = boxed ? DisplayBox.width() : 0;
+    adapter_->MaxHeight = boxed ? DisplayBox.height() : 0;
+    fullSize_ = QSize();
 }
 
 void TSPIBitmap::receiveDIB(plugins::PluginHandle& infoHandle, plugins::PluginHandle& bitsHandle,

@@ -33,9 +33,20 @@ public:
 
     // When a plug-in fails on the data, try it again past the first 128 bytes.
     bool RetryPastHeader = true;
+    // Not empty: the picture will be shown no larger than this, and a plug-in
+    // may hand over a smaller picture than the file holds (see FullSize()).
+    QSize DisplayBox;
+    // The picture's size as its plug-in described it; the image's size when
+    // no plug-in did.
+    [[nodiscard]] QSize FullSize() const {
+        return fullSize_.isValid() ? fullSize_ : image().size();
+    }
 
 private:
     void receiveDIB(plugins::PluginHandle& info, plugins::PluginHandle& bits, bool& loaded);
 
+    void prepareAdapter();
+
     std::unique_ptr<TInSPIAble> adapter_;
+    QSize fullSize_;
 };

@@ -1,0 +1,3 @@
+#include "decoder/DecoderLog.h"
+
+Q_LOGGING_CATEGORY(lcDecoder, "sorteka.decoder", QtWarningMsg)

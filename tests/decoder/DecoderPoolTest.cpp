@@ -1,0 +1,168 @@
+// The pool against real decoder processes: plug-ins that crash, hang or exit
+// while loading or decoding cost only their own files; pictures decoded ahead
+// are used only while their files are unchanged.
+
+#include "DecoderFixture.h"
+#include "decoder/DecoderTexts.h"
+
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using decoder::DecoderPool;
+using decoder::PictureResult;
+using namespace decoder_test;
+
+namespace {
+
+QString reasonFor(const decoder::Catalogue& catalogue, const QString& fileName) {
+    for (const decoder::LeftOutPlugin& left : catalogue.leftOut) {
+        if (left.file.endsWith(fileName))
+            return left.reason;
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(DecoderPool, LeavesOutPluginsThatFailWhileLoadingAndNamesWhy) {
+    TempDir dir;
+    const QString mask =
+        pluginFolder(dir, {"misbehaving", "crash_on_load", "hang_on_load", "exit_on_load"});
+    // Cut short, as a copy interrupted half-way leaves it.
+    const QByteArray whole =
+        readAll(QStringLiteral(SORTEKA_TEST_DECODER_SPI_DIR "/misbehaving.spi"));
+    dir.write(QStringLiteral("spi/truncated.spi"), whole.left(whole.size() / 2));
+    dir.write(QStringLiteral("spi/notes.spi"), "not a shared object");
+
+    DecoderPool pool(poolOptions(2, 1500));
+    pool.setPluginMasks({mask});
+    ASSERT_TRUE(waitForCatalogue(pool));
+
+    const decoder::Catalogue& catalogue = pool.catalogue();
+    ASSERT_EQ(catalogue.plugins.size(), 1);
+    EXPECT_TRUE(catalogue.plugins[0].file.endsWith("/misbehaving.spi"));
+    EXPECT_EQ(catalogue.plugins[0].patterns, QStringList{"*.mis"});
+    EXPECT_TRUE(reasonFor(catalogue, "/crash_on_load.spi").contains("SIGSEGV"));
+    EXPECT_TRUE(reasonFor(catalogue, "/hang_on_load.spi").contains("1秒以内"));
+    EXPECT_TRUE(reasonFor(catalogue, "/exit_on_load.spi").contains("終了コード 7"));
+    EXPECT_FALSE(reasonFor(catalogue, "/truncated.spi").isEmpty());
+    EXPECT_EQ(reasonFor(catalogue, "/notes.spi"), decoder::NotAPluginReason);
+    EXPECT_EQ(decoder::pluginLeftOutMessage("/p/x.spi", "why"),
+              "プラグインを読み込めませんでした: /p/x.spi (why)");
+}
+
+TEST(DecoderPool, SkipsExactlyThePicturesAMisbehavingPluginCannotDecode) {
+    TempDir dir;
+    DecoderPool pool(poolOptions(2, 1500));
+    pool.setPluginMasks({pluginFolder(dir, {"misbehaving"})});
+    pool.setViewSize(QSize(100, 100));
+    QImage bitmap(300, 150, QImage::Format_RGB32);
+    bitmap.fill(Qt::red);
+    const QString bmp = dir.file("e.bmp");
+    ASSERT_TRUE(bitmap.save(bmp));
+
+    const QStringList paths = {
+        dir.write("a.mis", misPicture("GOOD", 400, 300)),
+        dir.write("b.mis", misPicture("CRSH")),
+        dir.write("c.mis", misPicture("HANG")),
+        dir.write("d.mis", misPicture("EXIT")),
+        bmp,
+        dir.write("f.txt", "text"),
+        dir.write("g.mis", misPicture("GOOD", 20, 10)),
+    };
+    const QList<PictureResult> results = browse(pool, paths);
+    ASSERT_EQ(results.size(), paths.size());
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(results[i].path, paths[i]);
+
+    // Reduced by the plug-in to 200 × 150, then to fit the box by the host.
+    EXPECT_TRUE(results[0].ok);
+    EXPECT_EQ(results[0].fullSize, QSize(400, 300));
+    EXPECT_EQ(results[0].image.size(), QSize(100, 75));
+    EXPECT_EQ(QColor(results[0].image.pixel(50, 40)), QColor(128, 128, 128));
+
+    EXPECT_TRUE(results[1].error.contains("SIGSEGV")) << results[1].error.toStdString();
+    EXPECT_TRUE(results[2].error.contains("1秒以内")) << results[2].error.toStdString();
+    EXPECT_TRUE(results[3].error.contains("終了コード 7")) << results[3].error.toStdString();
+    EXPECT_TRUE(results[4].ok);
+    EXPECT_EQ(results[4].image.size(), QSize(100, 50));
+    EXPECT_FALSE(results[5].ok);
+    EXPECT_FALSE(results[5].error.isEmpty());
+    EXPECT_TRUE(results[6].ok);
+    EXPECT_EQ(results[6].image.size(), QSize(20, 10)); // never enlarged
+    EXPECT_EQ(pool.processCount(), 2);
+}
+
+TEST(DecoderPool, RecoversFromAPluginThatCrashesOnEveryThirdFile) {
+    TempDir dir;
+    DecoderPool pool(poolOptions(2));
+    pool.setPluginMasks({pluginFolder(dir, {"misbehaving"})});
+    QStringList paths;
+    for (int i = 0; i < 24; ++i)
+        paths.append(dir.write(QStringLiteral("%1.mis").arg(i, 2, 10, QChar('0')),
+                               misPicture(i % 3 == 2 ? "CRSH" : "GOOD", 16 + i, 8)));
+    const QList<PictureResult> results = browse(pool, paths);
+    ASSERT_EQ(results.size(), paths.size());
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(results[i].ok, i % 3 != 2) << i << results[i].error.toStdString();
+        if (results[i].ok) {
+            EXPECT_EQ(results[i].image.width(), 16 + i);
+        }
+    }
+}
+
+TEST(DecoderPool, UsesAPictureDecodedAheadOnlyWhileItsFileIsUnchanged) {
+    TempDir dir;
+    decoder::PoolOptions options = poolOptions(1);
+    options.aheadPictures = 2;
+    DecoderPool pool(options);
+    pool.setPluginMasks({pluginFolder(dir, {"misbehaving"})});
+    const QString shown = dir.write("0.mis", misPicture("GOOD", 10, 10));
+    QStringList upcoming;
+    for (int i = 1; i <= 4; ++i)
+        upcoming.append(dir.write(QStringLiteral("%1.mis").arg(i), misPicture("GOOD", 10 * i, 10)));
+
+    QSignalSpy ready(&pool, &DecoderPool::pictureReady);
+    pool.requestPicture(shown);
+    pool.setUpcoming(upcoming);
+    ASSERT_TRUE(ready.wait(60000));
+    // Two ahead, no more.
+    QTRY_COMPARE_WITH_TIMEOUT(pool.cachedPictures(), 2, 60000);
+    EXPECT_EQ(pool.cachedPictures(), 2);
+
+    // Rewritten after their decode: one to another size, one to another grey of
+    // the same size; both dated later, as a slow clock may not tell.
+    dir.write("1.mis", misPicture("GOOD", 30, 20));
+    dir.write("2.mis", misPicture("GOOD", 20, 10, 200));
+    for (const QString& path : upcoming.mid(0, 2)) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                     QFileDevice::FileModificationTime));
+    }
+    const QList<PictureResult> results = browse(pool, upcoming);
+    ASSERT_EQ(results.size(), 4);
+    EXPECT_EQ(results[0].image.size(), QSize(30, 20));
+    EXPECT_EQ(QColor(results[1].image.pixel(0, 0)), QColor(200, 200, 200));
+    EXPECT_EQ(results[2].image.size(), QSize(30, 10));
+    EXPECT_EQ(results[3].image.size(), QSize(40, 10));
+}
+
+TEST(DecoderPool, RefusesADecoderOfAnotherProtocolVersion) {
+    TempDir dir;
+    decoder::PoolOptions options = poolOptions(1);
+    options.executable = QStringLiteral(SORTEKA_TEST_WRONG_VERSION_DECODER);
+    DecoderPool pool(options);
+    pool.setPluginMasks({pluginFolder(dir, {"misbehaving"})});
+    ASSERT_TRUE(waitForCatalogue(pool));
+    EXPECT_TRUE(pool.catalogue().plugins.isEmpty());
+
+    const QList<PictureResult> results = browse(pool, {dir.write("a.mis", misPicture("GOOD"))});
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_FALSE(results[0].ok);
+    EXPECT_TRUE(results[0].error.contains("プロトコルの版が違います"))
+        << results[0].error.toStdString();
+}
