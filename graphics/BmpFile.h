@@ -1,20 +1,28 @@
 #pragma once
 
-// A look at a BMP file's headers before any decoder touches it: the file is
-// taken only when it declares a sane picture whose pixels are all present.
+// A BMP file: its file header and bitmap header checked, and the picture read
+// through the program's own bitmap reader.
 
 #include "graphics/DibHeader.h"
 
 #include <QByteArrayView>
+#include <QImage>
 
 namespace graphics {
 
-// Bytes of a BMP file's headers that checkBmpFile() needs at most.
-inline constexpr qint64 BmpHeadBytes = 14 + 124;
+// Where the parts of a checked BMP file lie.
+struct BmpLayout {
+    DibHeader header;
+    qint64 pixelsAt = 0; // offset of the pixel data in the file
+};
 
-// Checks the headers at the start of `head` for a file of `fileSize` bytes.
-// Raises EInvalidGraphic with the reason when the file is no BMP, declares a
-// picture we refuse, or is shorter than its pixels need.
-DibHeader checkBmpFile(QByteArrayView head, qint64 fileSize);
+// Checks the headers of the whole file `file`. Raises EInvalidGraphic with
+// the reason when it is no BMP, declares a picture we refuse, or is shorter
+// than its uncompressed pixels need.
+[[nodiscard]] BmpLayout checkBmpFile(QByteArrayView file);
+
+// The picture of the whole BMP file `file`; raises EInvalidGraphic when it
+// cannot be read.
+[[nodiscard]] QImage readBmpFile(QByteArrayView file);
 
 } // namespace graphics

@@ -28,12 +28,12 @@ public:
     }
 };
 
-// A 4 × 2 bitmap with run-length encoded 8-bit pixels: red left, blue right.
-QByteArray rle8Bitmap() {
-    const QByteArray pixels("\x02\x00\x02\x01\x00\x00"
-                            "\x02\x00\x02\x01\x00\x00"
-                            "\x00\x01",
-                            14);
+// A 4 × 2 bitmap with run-length encoded 8-bit pixels (index 0 red, 1 blue);
+// by default red left, blue right.
+QByteArray rle8Bitmap(const QByteArray& pixels = QByteArray("\x02\x00\x02\x01\x00\x00"
+                                                            "\x02\x00\x02\x01\x00\x00"
+                                                            "\x00\x01",
+                                                            14)) {
     QByteArray bmp("BM");
     appendU32(bmp, 14 + 40 + 8 + quint32(pixels.size()));
     appendU32(bmp, 0);
@@ -53,15 +53,26 @@ QByteArray rle8Bitmap() {
 
 } // namespace
 
-TEST(BitmapPicture, ReadsRunLengthEncodedBitmapsAndRefusesCutOnes) {
+TEST(BitmapPicture, ReadsRunLengthEncodedBitmapsWithWhatTheySkipTransparent) {
     BitmapPicture picture;
     picture.loadFromData(rle8Bitmap());
     ASSERT_EQ(picture.image().size(), QSize(4, 2));
+    EXPECT_FALSE(picture.image().hasAlphaChannel());
     EXPECT_EQ(picture.image().pixelColor(0, 0), QColor(Qt::red));
     EXPECT_EQ(picture.image().pixelColor(3, 1), QColor(Qt::blue));
 
-    BitmapPicture cut;
-    EXPECT_THROW(cut.loadFromData(rle8Bitmap().chopped(4)), EInvalidGraphic);
+    // Two red pixels, a jump one right and one up, then the data ends early:
+    // nothing else is drawn, and what was never drawn is transparent.
+    for (const QByteArray& pixels : {QByteArray("\x02\x00\x00\x02\x01\x01\x00\x01", 8),
+                                     QByteArray("\x02\x00\x00\x02\x01\x01", 6)}) {
+        BitmapPicture skipping;
+        skipping.loadFromData(rle8Bitmap(pixels));
+        const QImage& image = skipping.image();
+        ASSERT_EQ(image.size(), QSize(4, 2));
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x)
+                EXPECT_EQ(image.pixel(x, y), y == 1 && x < 2 ? qRgb(255, 0, 0) : 0u) << x << y;
+    }
 }
 
 TEST_P(BitmapDepths, ReadsBmpWrittenByQt) {

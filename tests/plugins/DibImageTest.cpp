@@ -205,8 +205,8 @@ TEST(DibImage, BitFieldsGoThroughTheOwnReaderWithTheirMasks) {
     EXPECT_FALSE(plugins::isPlainDib(*layout));
     BitmapPicture picture;
     picture.loadFromData(plugins::bmpFileFromDib(*layout, info.block(), bits.block()));
-    // The own reader widens 5 and 6 bits by shifting: full red is 0xf8, full green 0xfc.
-    expectPixels(picture.image(), {{qRgb(0xf8, 0, 0), qRgb(0, 0xfc, 0)}});
+    // Channels are scaled to 8 bits: full 5-bit red and full 6-bit green are 255.
+    expectPixels(picture.image(), {{qRgb(0xff, 0, 0), qRgb(0, 0xff, 0)}});
 }
 
 TEST(DibImage, RefusesWhatDoesNotFitItsBlocks) {
