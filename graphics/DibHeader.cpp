@@ -146,6 +146,8 @@ std::optional<DibHeader> parseDibHeader(QByteArrayView bytes, QString* error) {
 
     const bool rle = h.compression == dib::Rle8 || h.compression == dib::Rle4;
     if (h.isEmbeddedStream()) {
+        if (h.bitCount != 0)
+            return reject(error, QStringLiteral("圧縮形式と色数が合いません"));
         if (h.topDown)
             return reject(error, QStringLiteral("埋め込まれた画像は上下を逆にできません"));
     } else {

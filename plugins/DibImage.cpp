@@ -1,5 +1,6 @@
 #include "plugins/DibImage.h"
 
+#include "graphics/DibReader.h"
 #include "plugins/PluginHandle.h"
 
 #include <QList>
@@ -9,9 +10,6 @@
 namespace plugins {
 namespace {
 
-constexpr std::uint32_t BiRgb = 0;
-constexpr std::uint32_t BiRle8 = 1;
-constexpr std::uint32_t BiRle4 = 2;
 constexpr qint64 InfoHeaderBytes = 40;
 constexpr qint64 FileHeaderBytes = 14;
 
@@ -19,11 +17,6 @@ std::optional<DibLayout> reject(QString* error, const QString& reason) {
     if (error)
         *error = reason;
     return std::nullopt;
-}
-
-std::uint32_t readU32At(const unsigned char* p, qint64 at) {
-    return std::uint32_t(p[at]) | (std::uint32_t(p[at + 1]) << 8) |
-           (std::uint32_t(p[at + 2]) << 16) | (std::uint32_t(p[at + 3]) << 24);
 }
 
 void putU16(QByteArray& out, qint64 at, std::uint16_t v) {
@@ -56,11 +49,8 @@ QImage::Format formatOf(int bitCount) {
     switch (bitCount) {
     case 1:
         return QImage::Format_Mono;
-    case 4:
     case 8:
         return QImage::Format_Indexed8;
-    case 16:
-        return QImage::Format_RGB555;
     case 24:
         return QImage::Format_BGR888;
     default:
@@ -95,14 +85,11 @@ std::optional<DibLayout> checkDib(DibBlock info, DibBlock bits, QString* error) 
 
     if (header->isUncompressed()) {
         layout.pixelBytes = header->uncompressedPixelBytes();
-    } else if ((header->compression == BiRle8 && header->bitCount == 8) ||
-               (header->compression == BiRle4 && header->bitCount == 4)) {
-        // Run-length data has no size of its own but the header's.
-        layout.pixelBytes = readU32At(info.data, 20);
+    } else {
+        // Run-length data and JPEG or PNG streams have no size but the header's.
+        layout.pixelBytes = header->imageSize;
         if (layout.pixelBytes == 0)
             return reject(error, QStringLiteral("圧縮データの大きさがありません"));
-    } else {
-        return reject(error, QStringLiteral("扱えない圧縮形式です (%1)").arg(header->compression));
     }
     if (layout.pixelBytes > bits.size)
         return reject(error, QStringLiteral("画素データが足りません"));
@@ -110,59 +97,24 @@ std::optional<DibLayout> checkDib(DibBlock info, DibBlock bits, QString* error) 
 }
 
 bool isPlainDib(const DibLayout& layout) {
-    return layout.header.compression == BiRgb;
+    return layout.header.compression == graphics::dib::Rgb;
 }
 
 QImage imageFromPlainDib(const DibLayout& layout, DibBlock info, DibBlock bits) {
-    const graphics::DibHeader& h = layout.header;
-    const int width = int(h.width);
-    const int height = int(h.height);
-    const qint64 rowBytes = rowBytesOf(h);
-    auto sourceRow = [&](int y) {
-        const qint64 row = h.topDown ? y : height - 1 - y;
-        return bits.data + row * rowBytes;
-    };
-
-    QImage image(width, height, formatOf(h.bitCount));
-    if (image.isNull())
+    try {
+        return graphics::decodeDib(layout.header,
+                                   info.view().first(layout.colorTableAt + layout.colorTableBytes),
+                                   bits.view(), graphics::DibAlpha::FourthByte);
+    } catch (const std::bad_alloc&) {
         return {};
-    if (h.bitCount <= 8)
-        image.setColorTable(colorTableOf(layout, info));
-
-    const qint64 copyBytes = std::min<qint64>(rowBytes, image.bytesPerLine());
-    for (int y = 0; y < height; ++y) {
-        const unsigned char* src = sourceRow(y);
-        uchar* dst = image.scanLine(y);
-        switch (h.bitCount) {
-        case 4:
-            for (int x = 0; x < width; ++x)
-                dst[x] = (x & 1) ? (src[x / 2] & 0x0f) : (src[x / 2] >> 4);
-            break;
-        case 16: {
-            // The top bit is unused in 5-5-5 pixels; Qt wants it clear.
-            auto* out = reinterpret_cast<quint16*>(dst);
-            for (int x = 0; x < width; ++x)
-                out[x] = quint16((src[2 * x] | (src[2 * x + 1] << 8)) & 0x7fff);
-            break;
-        }
-        case 32: {
-            // The fourth byte is unused in plain 32-bit pixels; Qt wants it opaque.
-            auto* out = reinterpret_cast<quint32*>(dst);
-            for (int x = 0; x < width; ++x)
-                out[x] = 0xff000000u | readU32At(src, 4 * qint64(x));
-            break;
-        }
-        default:
-            std::memcpy(dst, src, std::size_t(copyBytes));
-            break;
-        }
     }
-    return image;
 }
 
 QImage adoptPlainDib(const DibLayout& layout, DibBlock info, PluginHandle& bits) {
     const graphics::DibHeader& h = layout.header;
-    if (h.bitCount == 4)
+    // Only pixels Qt takes as they are stay in the handle; the others are
+    // converted by the bitmap reader.
+    if (h.bitCount != 1 && h.bitCount != 8 && h.bitCount != 24 && h.bitCount != 32)
         return imageFromPlainDib(layout, info, bits.block());
 
     const int width = int(h.width);
@@ -180,22 +132,24 @@ QImage adoptPlainDib(const DibLayout& layout, DibBlock info, PluginHandle& bits)
             std::swap_ranges(data + top * rowBytes, data + (top + 1) * rowBytes,
                              data + bottom * rowBytes);
     }
-    if (h.bitCount == 16 || h.bitCount == 32) {
-        for (qint64 y = 0; y < height; ++y) {
-            unsigned char* row = data + y * rowBytes;
-            if (h.bitCount == 16) {
-                // The top bit is unused in 5-5-5 pixels; Qt wants it clear.
+    QImage::Format format = formatOf(h.bitCount);
+    if (h.bitCount == 32) {
+        // As in the bitmap reader: a fourth byte that is not zero anywhere is
+        // alpha; where all are zero it is unused and the picture is opaque.
+        bool anyAlpha = false;
+        for (qint64 y = 0; y < height && !anyAlpha; ++y)
+            for (int x = 0; x < width && !anyAlpha; ++x)
+                anyAlpha = data[y * rowBytes + 4 * x + 3] != 0;
+        if (anyAlpha) {
+            format = QImage::Format_ARGB32;
+        } else {
+            for (qint64 y = 0; y < height; ++y)
                 for (int x = 0; x < width; ++x)
-                    row[2 * x + 1] &= 0x7f;
-            } else {
-                // The fourth byte is unused in plain 32-bit pixels; Qt wants it opaque.
-                for (int x = 0; x < width; ++x)
-                    row[4 * x + 3] = 0xff;
-            }
+                    data[y * rowBytes + 4 * x + 3] = 0xff;
         }
     }
 
-    QImage image(data, width, height, rowBytes, formatOf(h.bitCount), &freeAdoptedHandle, handle);
+    QImage image(data, width, height, rowBytes, format, &freeAdoptedHandle, handle);
     if (image.isNull())
         return {};
     (void)bits.release();

@@ -42,19 +42,21 @@ struct DibLayout {
 // True when imageFromPlainDib() can build the picture directly (plain rows).
 [[nodiscard]] bool isPlainDib(const DibLayout& layout);
 
-// The picture of a checked plain DIB: one pass over the rows, flipping
-// bottom-up ones. A null image when memory runs out.
+// The picture of a checked plain DIB, through the bitmap reader (a 32-bit
+// picture whose fourth bytes are not all zero keeps them as alpha). A null
+// image when memory runs out.
 [[nodiscard]] QImage imageFromPlainDib(const DibLayout& layout, DibBlock info, DibBlock bits);
 
 // The picture of a checked plain DIB built on the pixel handle itself: the
-// rows are put in order in place (and unused bits cleared), and the picture
-// takes the handle over, freeing it when its last copy goes. 4-bit pixels,
-// which have no picture format of their own, are copied. A null image when
-// memory runs out; `bits` is then left as it was.
+// rows are put in order in place, and the picture takes the handle over,
+// freeing it when its last copy goes. 32-bit pixels keep their fourth byte as
+// alpha when any is not zero, and are made opaque otherwise. 2-, 4- and 16-bit
+// pixels, which Qt does not take as they are, go through the bitmap reader.
+// A null image when memory runs out; `bits` is then left as it was.
 [[nodiscard]] QImage adoptPlainDib(const DibLayout& layout, DibBlock info, PluginHandle& bits);
 
 // A BMP file holding a checked DIB of any other kind (bit fields, run-length
-// encoding), for the bitmap type's own reader.
+// encoding, JPEG or PNG), for the bitmap type's own reader.
 [[nodiscard]] QByteArray bmpFileFromDib(const DibLayout& layout, DibBlock info, DibBlock bits);
 
 } // namespace plugins

@@ -160,6 +160,21 @@ TEST(DibImage, EveryPlainBitCountBottomUpAndTopDownCopiedOrAdopted) {
     EXPECT_EQ(SpiLiveHandleCount(), handles);
 }
 
+TEST(DibImage, AFourthByteThatIsNotZeroSomewhereIsAlpha) {
+    // A transparent background with an opaque red pixel and a half-covered green one.
+    const QByteArray top("\x00\x00\xff\xff\x00\x80\x00\x80", 8);
+    const QByteArray bottom("\x00\x00\x00\x00\x00\x00\x00\x00", 8);
+    for (const bool adopt : {false, true}) {
+        SCOPED_TRACE(adopt ? "adopted" : "copied");
+        const QImage image = decode(infoHeader(2, 2, 32), rows({top, bottom}, false), adopt);
+        ASSERT_TRUE(image.hasAlphaChannel());
+        EXPECT_EQ(image.pixel(0, 0), qRgba(255, 0, 0, 255));
+        EXPECT_EQ(QColor::fromRgba(image.pixel(1, 0)), QColor(0, 128, 0, 128));
+        EXPECT_EQ(qAlpha(image.pixel(0, 1)), 0);
+        EXPECT_EQ(qAlpha(image.pixel(1, 1)), 0);
+    }
+}
+
 TEST(DibImage, ABitmapFileForTheOwnReaderHasTheRightPixelOffset) {
     struct Case {
         int bitCount;
