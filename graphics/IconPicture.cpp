@@ -1,6 +1,7 @@
 #include "graphics/IconPicture.h"
 
 #include "graphics/DibHeader.h"
+#include "graphics/DibReader.h"
 #include "graphics/GraphicErrors.h"
 #include "graphics/IcoDirectory.h"
 #include "graphics/PictureLimits.h"
@@ -11,11 +12,11 @@
 
 namespace {
 
-QImage readWith(const QByteArray& bytes, const char* format) {
+QImage readPng(const QByteArray& bytes) {
     QByteArray data = bytes;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
+    QImageReader reader(&buffer, "png");
     reader.setAutoDetectImageFormat(false);
     reader.setDecideFormatFromContent(false);
     const QSize size = reader.size();
@@ -29,35 +30,46 @@ QImage readWith(const QByteArray& bytes, const char* format) {
     return image;
 }
 
-// An icon file holding only `entry`, so that Qt's icon reader decodes exactly
-// the image we chose.
-QByteArray singleEntryIcon(QByteArrayView file, const graphics::IcoEntry& entry, qint64 entryAt) {
-    constexpr qint64 dataAt = 6 + 16;
-    QByteArray out;
-    out.reserve(dataAt + entry.size);
-    out.append("\0\0\1\0\1\0", 6);
-    QByteArray record(file.sliced(entryAt, 16).toByteArray());
-    for (int i = 0; i < 4; ++i)
-        record[12 + i] = char((dataAt >> (8 * i)) & 0xff);
-    out.append(record);
-    out.append(file.sliced(entry.offset, entry.size));
-    return out;
+// Pixels whose AND-mask bit is set show what lies behind the icon.
+void applyAndMask(QImage& image, QByteArrayView mask) {
+    const qint64 rowBytes = ((qint64(image.width()) + 31) / 32) * 4;
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    const auto* bits = reinterpret_cast<const unsigned char*>(mask.data());
+    for (int y = 0; y < image.height(); ++y) {
+        const unsigned char* row = bits + (image.height() - 1 - y) * rowBytes;
+        auto* pixels = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (row[x / 8] & (0x80 >> (x % 8)))
+                pixels[x] = 0;
+        }
+    }
 }
 
-// An icon's DIB holds the colour image and then a 1-bit mask, its height
-// counting both; the colour rows at least must be in the entry.
-void checkIconDib(QByteArrayView dib) {
+// An icon's DIB holds the colour image and then a 1-bit AND mask, its height
+// counting both. A 32-bit image with alpha of its own needs no mask.
+QImage readIconDib(QByteArrayView dib) {
     QString reason;
     auto header = graphics::parseDibHeader(dib, &reason);
     if (!header)
         throw EInvalidGraphic(QStringLiteral("アイコンを読み込めません: %1").arg(reason));
-    if (!header->isUncompressed())
+    if (!header->isUncompressed() || header->topDown)
         throw EInvalidGraphic(QStringLiteral("アイコンを読み込めません: 圧縮された画像です"));
     header->height = std::max<std::int64_t>(1, header->height / 2);
-    const std::int64_t needed =
-        header->headerSize + header->colorTableBytes() + header->uncompressedPixelBytes();
-    if (needed > dib.size())
+    const std::int64_t pixelsAt = header->headerSize + header->colorTableBytes();
+    if (pixelsAt + header->uncompressedPixelBytes() > dib.size())
         throw EInvalidGraphic(QStringLiteral("アイコンが途中で切れています"));
+
+    const QByteArrayView pixels = dib.sliced(pixelsAt);
+    QImage image =
+        graphics::decodeDib(*header, dib.first(pixelsAt), pixels, graphics::DibAlpha::FourthByte);
+    if (image.hasAlphaChannel())
+        return image;
+    // Some writers leave the mask out; the picture is then opaque.
+    const std::int64_t maskAt = header->uncompressedPixelBytes();
+    const std::int64_t maskBytes = ((header->width + 31) / 32) * 4 * header->height;
+    if (maskAt + maskBytes <= pixels.size())
+        applyAndMask(image, pixels.sliced(maskAt, maskBytes));
+    return image;
 }
 
 } // namespace
@@ -67,15 +79,9 @@ IconPicture::~IconPicture() = default;
 void IconPicture::loadFromStream(QIODevice& device) {
     const QByteArray bytes = graphics::readAllBounded(device, graphics::MaxWholeFileBytes);
     const QList<graphics::IcoEntry> entries = graphics::readIcoDirectory(bytes);
-    const qsizetype index = graphics::bestIcoEntry(entries);
-    const graphics::IcoEntry& entry = entries[index];
-
-    QImage image;
-    if (entry.png) {
-        image = readWith(bytes.sliced(entry.offset, entry.size), "png");
-    } else {
-        checkIconDib(QByteArrayView(bytes).sliced(entry.offset, entry.size));
-        image = readWith(singleEntryIcon(bytes, entry, 6 + 16 * index), "ico");
-    }
-    setImage(std::move(image));
+    const graphics::IcoEntry& entry = entries[graphics::bestIcoEntry(entries)];
+    if (entry.png)
+        setImage(readPng(bytes.sliced(entry.offset, entry.size)));
+    else
+        setImage(readIconDib(QByteArrayView(bytes).sliced(entry.offset, entry.size)));
 }
