@@ -2,6 +2,7 @@
 // each of them; anything but our error is a finding.
 
 #include "graphics/BitmapPicture.h"
+#include "graphics/DibReader.h"
 #include "graphics/EmfBitmaps.h"
 #include "graphics/GraphicErrors.h"
 #include "graphics/IconPicture.h"
@@ -49,6 +50,16 @@ void rewriteMetafile(const QByteArray& bytes) {
     }
 }
 
+// The input as a bitmap a plug-in hands over: header and colour table, with
+// the pixels read from the same bytes.
+void readPackedDib(const QByteArray& bytes) {
+    try {
+        (void)graphics::readDib(bytes, bytes, graphics::DibAlpha::FourthByte);
+    } catch (const EInvalidGraphic&) {
+    } catch (const std::bad_alloc&) {
+    }
+}
+
 void offer(Picture& picture, const QByteArray& bytes) {
     try {
         picture.loadFromData(bytes);
@@ -67,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     offer(bitmap, bytes);
     IconPicture icon;
     offer(icon, bytes);
+    readPackedDib(bytes);
     rewriteMetafile(bytes);
     MetafilePicture metafile;
     metafile.setTimeLimit(std::chrono::seconds(2));
