@@ -75,7 +75,8 @@ std::optional<QByteArray> decodeInChild(const QString& path, int perturb, QStrin
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("MALLOC_PERTURB_"), QString::number(perturb));
     child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Its messages are shown only when something went wrong.
+    child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--decode"), path, out});
     if (!child.waitForFinished(120'000)) {
         child.kill();
@@ -84,6 +85,7 @@ std::optional<QByteArray> decodeInChild(const QString& path, int perturb, QStrin
         return std::nullopt;
     }
     if (child.exitStatus() != QProcess::NormalExit) {
+        std::fputs(child.readAll().constData(), stderr);
         *failure = QStringLiteral("the decoder crashed (MALLOC_PERTURB_=%1)").arg(perturb);
         return std::nullopt;
     }
@@ -91,6 +93,7 @@ std::optional<QByteArray> decodeInChild(const QString& path, int perturb, QStrin
         return QByteArray();
     QFile file(out);
     if (child.exitCode() != 0 || !file.open(QIODevice::ReadOnly)) {
+        std::fputs(child.readAll().constData(), stderr);
         *failure = QStringLiteral("the decoder failed (exit %1)").arg(child.exitCode());
         return std::nullopt;
     }
