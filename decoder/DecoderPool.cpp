@@ -45,7 +45,6 @@ void DecoderPool::stopProcesses() {
 void DecoderPool::setPluginMasks(const QStringList& masks) {
     stopProcesses();
     setup_ = Configure{masks, {}};
-    configured_ = true;
     leftOut_.clear();
     catalogue_ = {};
     hasCatalogue_ = false;

@@ -140,7 +140,6 @@ private:
     int processCount_ = 1;
     QList<DecoderProcess*> processes_;
     Configure setup_;
-    bool configured_ = false;
     QList<LeftOutPlugin> leftOut_; // found by this side: crashed, hung, exited
     Catalogue catalogue_;
     bool hasCatalogue_ = false;

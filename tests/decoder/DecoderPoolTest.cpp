@@ -57,8 +57,11 @@ TEST(DecoderPool, LeavesOutPluginsThatFailWhileLoadingAndNamesWhy) {
 TEST(DecoderPool, SkipsExactlyThePicturesAMisbehavingPluginCannotDecode) {
     TempDir dir;
     DecoderPool pool(poolOptions(2, 1500));
-    pool.setPluginMasks({pluginFolder(dir, {"misbehaving"})});
+    pool.setPluginMasks({pluginFolder(dir, {"misbehaving", "tiny"})});
     pool.setViewSize(QSize(100, 100));
+    // A plug-in without GetPictureScaled: decoded in full, scaled by the host.
+    QByteArray tiny("TPIC\xc8\x00\x02\x00", 8);
+    tiny.append(QByteArray(200 * 2 * 3, '\x40'));
     QImage bitmap(300, 150, QImage::Format_RGB32);
     bitmap.fill(Qt::red);
     const QString bmp = dir.file("e.bmp");
@@ -72,11 +75,12 @@ TEST(DecoderPool, SkipsExactlyThePicturesAMisbehavingPluginCannotDecode) {
         bmp,
         dir.write("f.txt", "text"),
         dir.write("g.mis", misPicture("GOOD", 20, 10)),
+        dir.write("h.tpc", tiny),
     };
     const QList<PictureResult> results = browse(pool, paths);
     ASSERT_EQ(results.size(), paths.size());
     for (qsizetype i = 0; i < paths.size(); ++i)
-        EXPECT_EQ(results[i].path, paths[i]);
+        EXPECT_EQ(results[i].path, paths[i]) << results[i].error.toStdString();
 
     // Reduced by the plug-in to 200 × 150, then to fit the box by the host.
     EXPECT_TRUE(results[0].ok);
@@ -93,6 +97,8 @@ TEST(DecoderPool, SkipsExactlyThePicturesAMisbehavingPluginCannotDecode) {
     EXPECT_FALSE(results[5].error.isEmpty());
     EXPECT_TRUE(results[6].ok);
     EXPECT_EQ(results[6].image.size(), QSize(20, 10)); // never enlarged
+    EXPECT_EQ(results[7].fullSize, QSize(200, 2)) << results[7].error.toStdString();
+    EXPECT_EQ(results[7].image.size(), QSize(100, 1));
     EXPECT_EQ(pool.processCount(), 2);
 }
 
@@ -151,18 +157,23 @@ TEST(DecoderPool, UsesAPictureDecodedAheadOnlyWhileItsFileIsUnchanged) {
     EXPECT_EQ(results[3].image.size(), QSize(40, 10));
 }
 
-TEST(DecoderPool, RefusesADecoderOfAnotherProtocolVersion) {
-    TempDir dir;
-    decoder::PoolOptions options = poolOptions(1);
-    options.executable = QStringLiteral(SORTEKA_TEST_WRONG_VERSION_DECODER);
-    DecoderPool pool(options);
-    pool.setPluginMasks({pluginFolder(dir, {"misbehaving"})});
-    ASSERT_TRUE(waitForCatalogue(pool));
-    EXPECT_TRUE(pool.catalogue().plugins.isEmpty());
+TEST(DecoderPool, GivesUpOnADecoderThatCannotBeStartedOrSpeaksAnotherVersion) {
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral(SORTEKA_TEST_WRONG_VERSION_DECODER), "プロトコルの版が違います"},
+        {QStringLiteral("/nonexistent/sorteka-decoder"), "デコーダーを起動できませんでした"},
+    };
+    for (const auto& [executable, reason] : cases) {
+        TempDir dir;
+        decoder::PoolOptions options = poolOptions(1);
+        options.executable = executable;
+        DecoderPool pool(options);
+        pool.setPluginMasks({pluginFolder(dir, {"misbehaving"})});
+        ASSERT_TRUE(waitForCatalogue(pool));
+        EXPECT_TRUE(pool.catalogue().plugins.isEmpty());
 
-    const QList<PictureResult> results = browse(pool, {dir.write("a.mis", misPicture("GOOD"))});
-    ASSERT_EQ(results.size(), 1);
-    EXPECT_FALSE(results[0].ok);
-    EXPECT_TRUE(results[0].error.contains("プロトコルの版が違います"))
-        << results[0].error.toStdString();
+        const QList<PictureResult> results = browse(pool, {dir.write("a.mis", misPicture("GOOD"))});
+        ASSERT_EQ(results.size(), 1);
+        EXPECT_FALSE(results[0].ok);
+        EXPECT_TRUE(results[0].error.contains(reason)) << results[0].error.toStdString();
+    }
 }
