@@ -12,12 +12,21 @@
 //
 // The exports catch every exception, read the file image the host hands in,
 // and give the host the bitmap handles only when the decode succeeded.
+//
+// A plug-in that can hand over a smaller picture cheaply adds the optional
+// export the same way:
+//
+//   SORTEKA_SCALED_PICTURE_EXPORT(decodeScaled, nullOutput)
+//
+//   decodeScaled(std::span<const std::uint8_t> file, spi::FitBox box,
+//                SpiProgressCallback, intptr_t user, spi::DibBuilder& dib) -> std::int32_t
 
 #include "sdk/sorteka_spi.h"
 #include "spi/common/DibBuilder.h"
 #include "spi/common/Guard.h"
 #include "spi/common/Input.h"
 #include "spi/common/PluginInfoTable.h"
+#include "spi/common/ScaledSize.h"
 
 #include <cstdint>
 #include <span>
@@ -80,6 +89,18 @@ answerPicture(const void* data, intptr_t length, std::uint32_t flag, HLOCAL* bit
     });
 }
 
+// GetPictureScaled: as GetPicture, with the box the host will show the picture in.
+template <NullOutput rule, class DecodeScaled>
+[[nodiscard]] std::int32_t answerPictureScaled(const void* data, intptr_t length,
+                                               std::uint32_t flag, FitBox box, HLOCAL* bitmapInfo,
+                                               HLOCAL* bits, SpiProgressCallback progress,
+                                               intptr_t user, DecodeScaled&& decode) noexcept {
+    return answerPicture<rule>(
+        data, length, flag, bitmapInfo, bits, progress, user,
+        [&](std::span<const std::uint8_t> file, SpiProgressCallback onProgress, intptr_t userValue,
+            DibBuilder& dib) { return decode(file, box, onProgress, userValue, dib); });
+}
+
 // GetPictureInfo's answer for codecs read through a picture object that knows
 // its upright size: 32 bits per pixel with alpha, else 24.
 template <class Picture>
@@ -133,5 +154,21 @@ template <class Picture>
             [](std::span<const std::uint8_t> file, SpiProgressCallback onProgress,                 \
                intptr_t userValue,                                                                 \
                spi::DibBuilder& dib) { return decodeFn(file, onProgress, userValue, dib); });      \
+    }                                                                                              \
+    } /* extern "C" */
+
+#define SORTEKA_SCALED_PICTURE_EXPORT(decodeScaledFn, nullOutput)                                  \
+    extern "C" {                                                                                   \
+    SPI_EXPORT int32_t GetPictureScaled(const void* data, intptr_t length, uint32_t flag,          \
+                                        int32_t maxWidth, int32_t maxHeight, HLOCAL* bitmapInfo,   \
+                                        HLOCAL* bits, SpiProgressCallback progress,                \
+                                        intptr_t user) {                                           \
+        return spi::answerPictureScaled<nullOutput>(                                               \
+            data, length, flag, spi::FitBox{maxWidth, maxHeight}, bitmapInfo, bits, progress,      \
+            user,                                                                                  \
+            [](std::span<const std::uint8_t> file, spi::FitBox box,                                \
+               SpiProgressCallback onProgress, intptr_t userValue, spi::DibBuilder& dib) {         \
+                return decodeScaledFn(file, box, onProgress, userValue, dib);                      \
+            });                                                                                    \
     }                                                                                              \
     } /* extern "C" */

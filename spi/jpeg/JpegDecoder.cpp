@@ -149,6 +149,11 @@ std::int32_t readJpegInfo(std::span<const std::uint8_t> file, SpiPictureInfo* in
 
 std::int32_t decodeJpeg(std::span<const std::uint8_t> file, SpiProgressCallback progress,
                         intptr_t user, spi::DibBuilder& dib) {
+    return decodeJpegScaled(file, spi::FitBox{}, progress, user, dib);
+}
+
+std::int32_t decodeJpegScaled(std::span<const std::uint8_t> file, spi::FitBox box,
+                              SpiProgressCallback progress, intptr_t user, spi::DibBuilder& dib) {
     if (!hasJpegSignature(file))
         return SPI_UNKNOWN_FORMAT;
     Decompressor jpeg;
@@ -156,6 +161,15 @@ std::int32_t decodeJpeg(std::span<const std::uint8_t> file, SpiProgressCallback 
         return jpeg.errors.code;
     jpeg.open(file);
     jpeg_decompress_struct& c = jpeg.cinfo;
+
+    // The DCT scales every side alike, so the upright sizes decide.
+    const spi::Orientation orientation = jpeg.orientation();
+    const bool swap = spi::swapsAxes(orientation);
+    const int eighths = spi::eighthsToCover(swap ? c.image_height : c.image_width,
+                                            swap ? c.image_width : c.image_height, box);
+    c.scale_num = unsigned(eighths);
+    c.scale_denom = 8;
+    jpeg_calc_output_dimensions(&c);
 
     // Colour and grey pictures come out in the bitmap's own order, so upright
     // rows go straight into place; CMYK is converted here, Adobe's inverted
@@ -166,20 +180,22 @@ std::int32_t decodeJpeg(std::span<const std::uint8_t> file, SpiProgressCallback 
                                        : c.saw_Adobe_marker ? spi::PixelFormat::InvertedCmyk8
                                                             : spi::PixelFormat::Cmyk8;
 
-    if (const std::int32_t code =
-            dib.start(c.image_width, c.image_height, false, jpeg.orientation());
-        code != SPI_SUCCESS)
+    const JDIMENSION width = c.output_width;
+    const JDIMENSION height = c.output_height;
+    if (const std::int32_t code = dib.start(width, height, false, orientation); code != SPI_SUCCESS)
         return code;
     if (c.density_unit == 1 || c.density_unit == 2) {
-        const double perMetre = c.density_unit == 1 ? 10000.0 / 254.0 : 100.0;
+        // A reduced picture covers the same paper with fewer dots.
+        const double perMetre =
+            (c.density_unit == 1 ? 10000.0 / 254.0 : 100.0) * double(eighths) / 8.0;
         dib.setDensity(std::int32_t(c.X_density * perMetre), std::int32_t(c.Y_density * perMetre));
     }
 
-    spi::Progress reporter(progress, user, c.image_height);
+    spi::Progress reporter(progress, user, height);
     if (!reporter.report(0))
         return SPI_ABORTED;
     jpeg_start_decompress(&c);
-    if (c.output_width != c.image_width || c.output_height != c.image_height)
+    if (c.output_width != width || c.output_height != height)
         failWith(reinterpret_cast<j_common_ptr>(&c), SPI_INTERNAL_ERROR);
 
     const bool direct = !cmyk && dib.directRow(0) != nullptr;

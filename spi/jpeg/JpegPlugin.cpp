@@ -20,3 +20,4 @@ constexpr std::array<std::string_view, 4> InfoTable = {
 
 SORTEKA_IMPORT_FILTER_EXPORTS(InfoTable, spijpeg::hasJpegSignature, spijpeg::readJpegInfo,
                               spijpeg::decodeJpeg, spi::NullOutput::MemoryErrorAfterLoad)
+SORTEKA_SCALED_PICTURE_EXPORT(spijpeg::decodeJpegScaled, spi::NullOutput::MemoryErrorAfterLoad)

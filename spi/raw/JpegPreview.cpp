@@ -55,20 +55,23 @@ spi::PixelFormat chooseOutput(jpeg_decompress_struct& info) {
 }
 
 // The parts between setjmp and the end; returns an SPI code.
-std::int32_t decodeRows(Session& session, spi::Orientation orientation, spi::DibBuilder& dib,
-                        spi::Progress& progress, std::int64_t first, std::int64_t steps,
-                        std::vector<std::uint8_t>& row) {
+std::int32_t decodeRows(Session& session, spi::Orientation orientation, int eighths,
+                        spi::DibBuilder& dib, spi::Progress& progress, std::int64_t first,
+                        std::int64_t steps, std::vector<std::uint8_t>& row) {
     jpeg_decompress_struct& info = session.info;
     if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK)
         return SPI_BROKEN_DATA;
     const spi::PixelFormat format = chooseOutput(info);
-    if (const std::int32_t code =
-            dib.start(info.image_width, info.image_height, false, orientation);
+    info.scale_num = unsigned(eighths);
+    info.scale_denom = 8;
+    jpeg_calc_output_dimensions(&info);
+    const JDIMENSION width = info.output_width;
+    if (const std::int32_t code = dib.start(width, info.output_height, false, orientation);
         code != SPI_SUCCESS)
         return code;
     jpeg_start_decompress(&info);
     row.resize(std::size_t(info.output_width) * std::size_t(info.output_components));
-    if (info.output_width != info.image_width ||
+    if (info.output_width != width ||
         std::size_t(info.output_components) != std::size_t(spi::bytesPerPixel(format)))
         return SPI_BROKEN_DATA;
     while (info.output_scanline < info.output_height) {
@@ -108,8 +111,8 @@ std::int32_t readJpegSize(std::span<const std::uint8_t> jpeg, JpegSize& size) {
 }
 
 std::int32_t decodeJpeg(std::span<const std::uint8_t> jpeg, spi::Orientation orientation,
-                        spi::DibBuilder& dib, spi::Progress& progress, std::int64_t first,
-                        std::int64_t steps) {
+                        int eighths, spi::DibBuilder& dib, spi::Progress& progress,
+                        std::int64_t first, std::int64_t steps) {
     if (jpeg.empty())
         return SPI_BROKEN_DATA;
     Session session{};
@@ -119,7 +122,7 @@ std::int32_t decodeJpeg(std::span<const std::uint8_t> jpeg, spi::Orientation ori
     volatile std::int32_t code = SPI_BROKEN_DATA;
     if (setjmp(session.trap.jump) == 0) {
         begin(session, jpeg);
-        code = decodeRows(session, orientation, dib, progress, first, steps, row);
+        code = decodeRows(session, orientation, eighths, dib, progress, first, steps, row);
     }
     jpeg_destroy_decompress(&session.info);
     return code;

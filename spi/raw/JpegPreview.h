@@ -25,11 +25,12 @@ struct JpegSize {
 // Reads the frame header. Returns SPI_SUCCESS or SPI_BROKEN_DATA.
 [[nodiscard]] std::int32_t readJpegSize(std::span<const std::uint8_t> jpeg, JpegSize& size);
 
-// Decodes `jpeg` into `dib` (started here with `orientation`); progress runs
-// from `first` to `first + steps`. Returns SPI_SUCCESS or an error code.
+// Decodes `jpeg` into `dib` (started here with `orientation`), reduced by the
+// DCT to `eighths`/8 (8: full size); progress runs from `first` to
+// `first + steps`. Returns SPI_SUCCESS or an error code.
 [[nodiscard]] std::int32_t decodeJpeg(std::span<const std::uint8_t> jpeg,
-                                      spi::Orientation orientation, spi::DibBuilder& dib,
-                                      spi::Progress& progress, std::int64_t first,
-                                      std::int64_t steps);
+                                      spi::Orientation orientation, int eighths,
+                                      spi::DibBuilder& dib, spi::Progress& progress,
+                                      std::int64_t first, std::int64_t steps);
 
 } // namespace rawspi

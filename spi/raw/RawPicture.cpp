@@ -112,8 +112,12 @@ std::int32_t RawPicture::open(std::span<const std::uint8_t> bytes) {
     const auto offset = static_cast<std::uint64_t>(std::max<INT64>(unpacker.data_offset, 0));
     if (offset > bytes.size() || unpacker.data_size > bytes.size() - offset)
         return SPI_BROKEN_DATA;
-    if (!pickPreview())
-        source_ = Source::HalfSize;
+    hasPreview_ = findPreview();
+    source_ = hasPreview_ && previewLargeEnough() ? Source::Preview : Source::HalfSize;
+    if (source_ == Source::Preview) {
+        width_ = previewWidth_;
+        height_ = previewHeight_;
+    }
     return SPI_SUCCESS;
 }
 
@@ -133,7 +137,7 @@ std::int32_t RawPicture::measure() {
     return spi::checkPictureSize(width_, height_);
 }
 
-bool RawPicture::pickPreview() {
+bool RawPicture::findPreview() {
     const libraw_data_t& data = raw_->imgdata;
     // A preview cut off by the file's end would be read as garbage; the
     // development below then reports the damage.
@@ -171,39 +175,68 @@ bool RawPicture::pickPreview() {
     }
     if (spi::checkPictureSize(storedWidth, storedHeight) != SPI_SUCCESS)
         return false;
-    const std::uint64_t sensorSide = std::max<std::uint64_t>(data.sizes.width, data.sizes.height);
-    const std::uint64_t previewSide = std::max(storedWidth, storedHeight);
-    if (previewSide * SmallestPreviewShare < sensorSide)
-        return false;
-
-    source_ = Source::Preview;
     if (data.thumbnail.tformat == LIBRAW_THUMBNAIL_JPEG)
         jpegPreview_ = thumb;
     const bool swap = spi::swapsAxes(orientationFromFlip(data.sizes.flip));
-    width_ = swap ? storedHeight : storedWidth;
-    height_ = swap ? storedWidth : storedHeight;
+    previewWidth_ = swap ? storedHeight : storedWidth;
+    previewHeight_ = swap ? storedWidth : storedHeight;
     return true;
+}
+
+bool RawPicture::previewLargeEnough() const {
+    const libraw_data_t& data = raw_->imgdata;
+    const std::uint64_t sensorSide = std::max<std::uint64_t>(data.sizes.width, data.sizes.height);
+    const std::uint64_t previewSide = std::max(previewWidth_, previewHeight_);
+    return previewSide * SmallestPreviewShare >= sensorSide;
+}
+
+std::int32_t RawPicture::decodeScaled(spi::DibBuilder& dib, spi::FitBox box,
+                                      SpiProgressCallback progress, intptr_t user) {
+    if (!raw_)
+        return SPI_INTERNAL_ERROR;
+    std::uint64_t fullWidth = previewWidth_;
+    std::uint64_t fullHeight = previewHeight_;
+    if (source_ == Source::HalfSize) {
+        // What half-size development gives, near enough: half the visible
+        // sensor, turned as the camera was held. Any preview, even a list
+        // thumbnail, serves when it covers the box.
+        const libraw_image_sizes_t& sizes = raw_->imgdata.sizes;
+        const bool swap = spi::swapsAxes(orientationFromFlip(sizes.flip));
+        fullWidth = std::max(1, (swap ? sizes.height : sizes.width) / 2);
+        fullHeight = std::max(1, (swap ? sizes.width : sizes.height) / 2);
+        if (!hasPreview_ ||
+            !spi::coversFit(previewWidth_, previewHeight_, fullWidth, fullHeight, box))
+            return decodeHalfSize(dib, progress, user);
+    }
+    int eighths = 8;
+    if (!jpegPreview_.empty())
+        for (int n = 1; n < 8 && eighths == 8; ++n)
+            if (spi::coversFit((std::uint64_t(previewWidth_) * n + 7) / 8,
+                               (std::uint64_t(previewHeight_) * n + 7) / 8, fullWidth, fullHeight,
+                               box))
+                eighths = n;
+    return decodePreview(dib, eighths, progress, user);
 }
 
 std::int32_t RawPicture::decode(spi::DibBuilder& dib, SpiProgressCallback progress, intptr_t user) {
     if (!raw_)
         return SPI_INTERNAL_ERROR;
-    return source_ == Source::Preview ? decodePreview(dib, progress, user)
+    return source_ == Source::Preview ? decodePreview(dib, 8, progress, user)
                                       : decodeHalfSize(dib, progress, user);
 }
 
-std::int32_t RawPicture::decodePreview(spi::DibBuilder& dib, SpiProgressCallback callback,
-                                       intptr_t user) {
+std::int32_t RawPicture::decodePreview(spi::DibBuilder& dib, int eighths,
+                                       SpiProgressCallback callback, intptr_t user) {
     const libraw_data_t& data = raw_->imgdata;
     const spi::Orientation orientation = orientationFromFlip(data.sizes.flip);
-    const std::uint32_t storedHeight = spi::swapsAxes(orientation) ? width_ : height_;
+    const std::uint32_t storedHeight = spi::swapsAxes(orientation) ? previewWidth_ : previewHeight_;
     spi::Progress progress(callback, user, storedHeight);
     if (!progress.report(0))
         return SPI_ABORTED;
     if (!jpegPreview_.empty())
-        return decodeJpeg(jpegPreview_, orientation, dib, progress, 0, storedHeight);
+        return decodeJpeg(jpegPreview_, orientation, eighths, dib, progress, 0, storedHeight);
 
-    const std::uint32_t storedWidth = spi::swapsAxes(orientation) ? height_ : width_;
+    const std::uint32_t storedWidth = spi::swapsAxes(orientation) ? previewHeight_ : previewWidth_;
     if (const std::int32_t code = dib.start(storedWidth, storedHeight, false, orientation);
         code != SPI_SUCCESS)
         return code;

@@ -9,6 +9,7 @@
 
 #include "sdk/sorteka_spi.h"
 #include "spi/common/Orientation.h"
+#include "spi/common/ScaledSize.h"
 
 #include <cstdint>
 #include <memory>
@@ -52,10 +53,20 @@ public:
     [[nodiscard]] std::int32_t decode(spi::DibBuilder& dib, SpiProgressCallback progress,
                                       intptr_t user);
 
+    // As decode(), for a host that shows the picture within `box`: the
+    // embedded preview whenever it covers the box (reduced further by the
+    // DCT where it is a JPEG), else what decode() gives.
+    [[nodiscard]] std::int32_t decodeScaled(spi::DibBuilder& dib, spi::FitBox box,
+                                            SpiProgressCallback progress, intptr_t user);
+
 private:
-    [[nodiscard]] bool pickPreview();
-    [[nodiscard]] std::int32_t decodePreview(spi::DibBuilder& dib, SpiProgressCallback progress,
-                                             intptr_t user);
+    // A preview LibRaw can hand over whole and this filter can show; sets the
+    // preview's upright size.
+    [[nodiscard]] bool findPreview();
+    // Large enough to stand for the photo rather than to list it.
+    [[nodiscard]] bool previewLargeEnough() const;
+    [[nodiscard]] std::int32_t decodePreview(spi::DibBuilder& dib, int eighths,
+                                             SpiProgressCallback progress, intptr_t user);
     [[nodiscard]] std::int32_t decodeHalfSize(spi::DibBuilder& dib, SpiProgressCallback progress,
                                               intptr_t user);
 
@@ -63,6 +74,9 @@ private:
     Source source_ = Source::HalfSize;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
+    bool hasPreview_ = false;
+    std::uint32_t previewWidth_ = 0;
+    std::uint32_t previewHeight_ = 0;
     std::span<const std::uint8_t> bytes_;
     std::span<const std::uint8_t> jpegPreview_;
 };

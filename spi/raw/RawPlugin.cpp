@@ -1,5 +1,6 @@
 // The camera RAW import filter over LibRaw: the embedded preview when there is
-// a useful one, else a half-size development.
+// a useful one, else a half-size development; for a picture shown small, any
+// preview that covers the size shown.
 
 #include "sdk/sorteka_spi.h"
 #include "spi/common/ImportFilterExports.h"
@@ -50,8 +51,17 @@ std::int32_t readRawInfo(std::span<const std::uint8_t> file, SpiPictureInfo* inf
     return spi::fillPictureInfo(info, picture.width(), picture.height(), 24, 1);
 }
 
+std::int32_t decodeRawScaled(std::span<const std::uint8_t> file, spi::FitBox box,
+                             SpiProgressCallback progress, intptr_t user, spi::DibBuilder& dib) {
+    rawspi::RawPicture picture;
+    if (const std::int32_t code = picture.open(file); code != SPI_SUCCESS)
+        return code;
+    return picture.decodeScaled(dib, box, progress, user);
+}
+
 } // namespace
 
 SORTEKA_IMPORT_FILTER_EXPORTS(PluginInfo, rawspi::isCameraRaw, readRawInfo,
                               spi::openAndDecode<rawspi::RawPicture>,
                               spi::NullOutput::InternalErrorBeforeLoad)
+SORTEKA_SCALED_PICTURE_EXPORT(decodeRawScaled, spi::NullOutput::InternalErrorBeforeLoad)

@@ -31,6 +31,9 @@ LoadedPlugin::LoadedPlugin(const std::string& path) {
     isSupported_ = reinterpret_cast<SpiIsSupportedFunc>(find("IsSupported"));
     getPictureInfo_ = reinterpret_cast<SpiGetPictureInfoFunc>(find("GetPictureInfo"));
     getPicture_ = reinterpret_cast<SpiGetPictureFunc>(find("GetPicture"));
+    // Optional: no error when it is missing.
+    getPictureScaled_ =
+        reinterpret_cast<SpiGetPictureScaledFunc>(dlsym(handle_, "GetPictureScaled"));
 }
 
 LoadedPlugin::~LoadedPlugin() {
@@ -70,14 +73,33 @@ std::int32_t LoadedPlugin::pictureInfo(std::span<const std::uint8_t> file,
 
 DecodedPicture LoadedPlugin::decode(std::span<const std::uint8_t> file,
                                     SpiProgressCallback progress, intptr_t user) const {
+    return collect(file, [&](const void* data, intptr_t length, HLOCAL* info, HLOCAL* bits) {
+        return getPicture_(data, length, SPI_INPUT_MEMORY, info, bits, progress, user);
+    });
+}
+
+DecodedPicture LoadedPlugin::decodeScaled(std::span<const std::uint8_t> file, int maxWidth,
+                                          int maxHeight) const {
+    if (!getPictureScaled_) {
+        DecodedPicture missing;
+        missing.code = SPI_NOT_IMPLEMENTED;
+        return missing;
+    }
+    return collect(file, [&](const void* data, intptr_t length, HLOCAL* info, HLOCAL* bits) {
+        return getPictureScaled_(data, length, SPI_INPUT_MEMORY, maxWidth, maxHeight, info, bits,
+                                 nullptr, 0);
+    });
+}
+
+DecodedPicture LoadedPlugin::collect(std::span<const std::uint8_t> file,
+                                     const DecodeCall& call) const {
     DecodedPicture picture;
     const std::size_t liveBefore = SpiLiveHandleCount();
     const std::vector<std::uint8_t> exact(file.begin(), file.end());
     HLOCAL info = nullptr;
     HLOCAL bits = nullptr;
     picture.code =
-        getPicture_(exact.empty() ? "" : (const void*)exact.data(), intptr_t(exact.size()),
-                    SPI_INPUT_MEMORY, &info, &bits, progress, user);
+        call(exact.empty() ? "" : (const void*)exact.data(), intptr_t(exact.size()), &info, &bits);
     if (picture.code == SPI_SUCCESS && info && bits) {
         const auto* header = static_cast<const SpiBitmapInfoHeader*>(LocalLock(info));
         const auto* data = static_cast<const std::uint8_t*>(LocalLock(bits));

@@ -7,6 +7,7 @@
 #include "sdk/sorteka_spi.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -58,14 +59,23 @@ public:
     [[nodiscard]] DecodedPicture decode(std::span<const std::uint8_t> file,
                                         SpiProgressCallback progress = nullptr,
                                         intptr_t user = 0) const;
+    // GetPictureScaled the same way; SPI_NOT_IMPLEMENTED when the plug-in lacks it.
+    [[nodiscard]] DecodedPicture decodeScaled(std::span<const std::uint8_t> file, int maxWidth,
+                                              int maxHeight) const;
 
 private:
+    using DecodeCall = std::function<std::int32_t(const void*, intptr_t, HLOCAL*, HLOCAL*)>;
+    // Makes the call on an exact-size copy and reads back and frees the handles.
+    [[nodiscard]] DecodedPicture collect(std::span<const std::uint8_t> file,
+                                         const DecodeCall& call) const;
+
     void* handle_ = nullptr;
     std::string error_;
     SpiGetPluginInfoFunc getPluginInfo_ = nullptr;
     SpiIsSupportedFunc isSupported_ = nullptr;
     SpiGetPictureInfoFunc getPictureInfo_ = nullptr;
     SpiGetPictureFunc getPicture_ = nullptr;
+    SpiGetPictureScaledFunc getPictureScaled_ = nullptr;
 };
 
 // A progress callback whose user value points to a StopAfter: it counts its

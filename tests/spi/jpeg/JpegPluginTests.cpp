@@ -149,6 +149,43 @@ TEST_F(JpegPlugin, ExifOrientationTurnsThePictureUpright) {
     }
 }
 
+// GetPictureScaled hands over the smallest DCT reduction (n/8) whose sides
+// are still at least those of the picture fitted into the box, turned upright.
+TEST_F(JpegPlugin, ScaledDecodeIsTheSmallestDctScaleCoveringTheBox) {
+    struct Case {
+        int orientation;
+        int maxWidth;
+        int maxHeight;
+        int width; // expected size
+        int height;
+        std::pair<int, int> red; // centre of the stored top-left block, scaled
+    };
+    const Case cases[] = {
+        {1, 24, 24, 24, 16, {4, 4}},     // exactly half
+        {1, 7, 7, 12, 8, {2, 2}},        // 1/8 would be 6 wide, too narrow
+        {1, 1000, 1000, 48, 32, {8, 8}}, // never enlarged
+        {1, 0, 8, 12, 8, {2, 2}},        // only the height bounded
+        {6, 16, 100, 16, 24, {12, 4}},   // the box applies to the upright picture
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.orientation << " in " << c.maxWidth << "x" << c.maxHeight);
+        const auto jpeg = quadrantJpeg({.exifOrientation = c.orientation});
+        const DecodedPicture picture = plugin.decodeScaled(bytesOf(jpeg), c.maxWidth, c.maxHeight);
+        ASSERT_EQ(picture.code, SPI_SUCCESS);
+        EXPECT_EQ(picture.leakedHandles, 0);
+        EXPECT_EQ(picture.width, c.width);
+        EXPECT_EQ(picture.height, c.height);
+        EXPECT_TRUE(near(picture.pixel(c.red.first, c.red.second), Red, 24));
+    }
+    const auto jpeg = quadrantJpeg();
+    const std::vector<std::uint8_t> cut(jpeg.begin(),
+                                        jpeg.begin() + std::ptrdiff_t(jpeg.size() / 2));
+    const DecodedPicture broken = plugin.decodeScaled(bytesOf(cut), 10, 10);
+    EXPECT_EQ(broken.code, SPI_BROKEN_DATA);
+    EXPECT_EQ(broken.leakedHandles, 0);
+}
+
 TEST_F(JpegPlugin, OnePixelPicture) {
     const auto jpeg = writeJpeg(1, 1, [](int, int) {
         return std::vector<std::uint8_t>{10, 200, 60};

@@ -220,6 +220,31 @@ TEST_F(RawPlugin, AThumbnailTooSmallToJudgeByIsPassedOver) {
     EXPECT_EQ(corners(picture), "rbbb");
 }
 
+// GetPictureScaled: any preview that covers the box, the JPEG one reduced
+// further by the DCT; else what GetPicture gives.
+TEST_F(RawPlugin, ScaledDecodeTakesThePreviewWhenItCoversTheBox) {
+    const auto jpeg = dng({.preview = Preview::Jpeg, .previewWidth = 48, .previewHeight = 36});
+    auto picture = plugin.decodeScaled(bytesOf(jpeg), 12, 12);
+    ASSERT_EQ(picture.code, SPI_SUCCESS);
+    EXPECT_EQ(picture.leakedHandles, 0);
+    EXPECT_EQ(picture.width, 12); // 2/8 of the preview: 1/8 would be 6 wide
+    EXPECT_EQ(picture.height, 9);
+    EXPECT_EQ(corners(picture), "gbbb");
+
+    // A thumbnail passed over for GetPicture serves a small enough box.
+    const auto thumbnail = dng({.preview = Preview::Jpeg, .previewWidth = 12, .previewHeight = 9});
+    picture = plugin.decodeScaled(bytesOf(thumbnail), 12, 12);
+    ASSERT_EQ(picture.code, SPI_SUCCESS);
+    EXPECT_EQ(picture.width, 12);
+    EXPECT_EQ(picture.height, 9);
+    EXPECT_EQ(corners(picture), "gbbb");
+    picture = plugin.decodeScaled(bytesOf(thumbnail), 16, 16);
+    ASSERT_EQ(picture.code, SPI_SUCCESS);
+    EXPECT_EQ(picture.width, 32);
+    EXPECT_EQ(picture.height, 24);
+    EXPECT_EQ(corners(picture), "rbbb");
+}
+
 TEST_F(RawPlugin, TheCameraOrientationIsAppliedOnceToEitherSource) {
     // Orientation 6: turned a quarter clockwise, so the top-left quadrant ends up top right.
     const struct {
