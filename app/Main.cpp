@@ -39,7 +39,9 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
       sortAction_(prompter, [this] { return readOverwritePolicy(); }) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(applicationTitle());
-    setWindowIcon(programIcon());
+    // The installed icon theme's, so the window matches the desktop entry; the
+    // drawn one in a build tree.
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("sorteka"), programIcon()));
     // Fixed border: system menu, minimize and close, no maximize.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

@@ -15,6 +15,7 @@
 int main(int argc, char** argv) {
     TApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("sorteka"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("sorteka"));
     MessageBoxPrompter prompter;
     application.setPrompter(&prompter);
     application.Title = applicationTitle();
