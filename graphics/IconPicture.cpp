@@ -4,6 +4,7 @@
 #include "graphics/DibReader.h"
 #include "graphics/GraphicErrors.h"
 #include "graphics/IcoDirectory.h"
+#include "graphics/Os2Icon.h"
 #include "graphics/PictureLimits.h"
 #include "graphics/StreamBytes.h"
 
@@ -78,6 +79,10 @@ IconPicture::~IconPicture() = default;
 
 void IconPicture::loadFromStream(QIODevice& device) {
     const QByteArray bytes = graphics::readAllBounded(device, graphics::MaxWholeFileBytes);
+    if (graphics::isOs2Icon(bytes)) {
+        setImage(graphics::readOs2Icon(bytes));
+        return;
+    }
     const QList<graphics::IcoEntry> entries = graphics::readIcoDirectory(bytes);
     const graphics::IcoEntry& entry = entries[graphics::bestIcoEntry(entries)];
     if (entry.png)

@@ -51,6 +51,38 @@ QByteArray rle8Bitmap(const QByteArray& pixels = QByteArray("\x02\x00\x02\x01\x0
     return bmp + pixels;
 }
 
+// An OS/2 icon's file header and 12-byte bitmap header, its bits at `bitsAt`
+// counted from the start of the file.
+QByteArray os2Header(const char* type, quint32 bitsAt, int width, int height, int bitCount) {
+    QByteArray out(type, 2);
+    for (quint32 v : {0u, 0u, bitsAt}) // size, hotspot, bits
+        appendU32(out, v);
+    appendU32(out, 12);
+    for (int v : {width, height, 1, bitCount})
+        appendU16(out, quint16(v));
+    return out;
+}
+
+// A bitmap array of a 1 × 1 black-and-white icon and a 2 × 1 colour icon
+// (red, then a pixel the AND mask leaves transparent).
+QByteArray os2IconArray() {
+    const QByteArray monoTable("\0\0\0\xff\xff\xff", 6);
+    QByteArray file("BA");
+    appendU32(file, 0);
+    appendU32(file, 80); // the next array entry
+    appendU32(file, 0);
+    file += os2Header("IC", 46, 1, 2, 1) + monoTable;
+    file += QByteArray("\x00\x00\x00\x00\x80\x00\x00\x00", 8); // AND row, XOR row
+    file.append(80 - file.size(), '\0');
+    file += "BA";
+    for (quint32 v : {0u, 0u, 0u}) // size, no next entry, display size
+        appendU32(file, v);
+    file += os2Header("CI", 152, 2, 2, 1) + monoTable + os2Header("CI", 160, 2, 1, 24);
+    file += QByteArray("\x40\x00\x00\x00\x00\x00\x00\x00", 8);
+    file += QByteArray("\x00\x00\xff\xff\x00\x00\x00\x00", 8);
+    return file;
+}
+
 } // namespace
 
 TEST(BitmapPicture, ReadsRunLengthEncodedBitmapsWithWhatTheySkipTransparent) {
@@ -155,4 +187,19 @@ TEST(IconPicture, ReadsPngImagesInsideIcons) {
     ASSERT_EQ(picture.image().size(), QSize(256, 256));
     EXPECT_EQ(picture.image().pixelColor(0, 255), QColor(Qt::yellow));
     EXPECT_EQ(picture.image().pixelColor(255, 0), QColor(Qt::magenta));
+}
+
+TEST(IconPicture, ReadsOs2IconsWithTheirMasks) {
+    IconPicture array;
+    array.loadFromData(os2IconArray());
+    ASSERT_EQ(array.image().size(), QSize(2, 1)); // the larger of the two
+    EXPECT_EQ(array.image().pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(qAlpha(array.image().pixel(1, 0)), 0);
+
+    QByteArray mono = os2Header("IC", 32, 1, 2, 1) + QByteArray("\0\0\0\xff\xff\xff", 6);
+    mono += QByteArray("\x00\x00\x00\x00\x80\x00\x00\x00", 8);
+    IconPicture single;
+    single.loadFromData(mono);
+    EXPECT_EQ(single.image().pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_THROW(single.loadFromData(mono.chopped(5)), EInvalidGraphic);
 }
