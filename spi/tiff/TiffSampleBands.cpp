@@ -17,6 +17,11 @@ constexpr std::uint16_t MaxSamplesPerPixel = 16;
 // The band buffer is as large as libtiff lets a single strip or tile be.
 constexpr std::uint64_t MaxBandBytes = spi::MaxPixels * 4;
 
+// Tiles may reach past the picture's edges, but a band of tiles far larger
+// than the whole picture only comes from a hostile header; it is refused
+// before anything that size is allocated.
+constexpr std::uint64_t AlwaysAllowedBandBytes = 16u << 20;
+
 double halfToDouble(std::uint16_t half) {
     const int exponent = (half >> 10) & 0x1f;
     const double mantissa = half & 0x3ff;
@@ -119,7 +124,10 @@ bool TiffSampleBands::init(TIFF* tiff, std::uint32_t width, std::uint32_t height
                                ? spi::checkedMul(*unitBytes, std::uint64_t(unitsAcross_) *
                                                                  (planar_ ? samplesPerPixel_ : 1u))
                                : std::nullopt;
-    if (!bandBytes || *bandBytes > MaxBandBytes)
+    const auto pictureBits = spi::checkedMul(std::uint64_t(width) * height,
+                                             std::uint64_t(samplesPerPixel_) * bitsPerSample_);
+    if (!bandBytes || !pictureBits || *bandBytes > MaxBandBytes ||
+        (*bandBytes > AlwaysAllowedBandBytes && *bandBytes / 2 > *pictureBits / 8))
         return false;
     // What libtiff decodes into one unit must be exactly this layout.
     const std::uint64_t libraryRowBytes =
