@@ -91,3 +91,19 @@ TEST(PicturePreview, ScalesOnlyWhenThePictureOrThePaneChanges) {
     (void)preview.grab();
     EXPECT_EQ(preview.scaleCount(), 1);
 }
+
+TEST(PicturePreview, TransparentPartsShowTheBackgroundColour) {
+    TempDir dir;
+    const QString path =
+        dir.write("half.ico", encoded(halves(16, 16, Qt::transparent, Qt::blue), "ico"));
+    PicturePreview preview;
+    QPalette palette = preview.palette();
+    palette.setColor(QPalette::Window, Qt::yellow);
+    preview.setPalette(palette);
+    preview.resize(64, 64);
+    preview.loadFromFile(path);
+
+    const QImage shown = preview.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(8, 32), QColor(Qt::yellow));
+    EXPECT_EQ(shown.pixelColor(56, 32), QColor(Qt::blue));
+}
