@@ -228,6 +228,9 @@ void DecoderProcess::kill(ProcessEnd end) {
     watchdog_.stop();
     if (socketNotifier_)
         socketNotifier_->setEnabled(false);
+    // Already reaped: the number may belong to another process by now.
+    if (pid_ <= 0)
+        return;
     ::kill(pid_, SIGKILL);
     if (pidDescriptor_ < 0)
         reap();
@@ -264,6 +267,19 @@ void DecoderProcess::reap() {
         }
     }
     pid_ = -1;
+    // A decoder that refused the conversation said why before it went; that
+    // tells more than its exit code. (Nothing else is taken from a process
+    // that is gone: it could not be given more work.)
+    if (!killedFor_ && channel_) {
+        channel_->receive(false);
+        bool broken = false;
+        while (const std::optional<Frame> next = channel_->nextFrame(&broken)) {
+            const auto refused =
+                next->type == MessageType::Refused ? decodeRefused(next->payload) : std::nullopt;
+            if (refused)
+                killedFor_ = ProcessEnd{ProcessEnd::Kind::BrokenConversation, 0, refused->reason};
+        }
+    }
     finish(killedFor_ ? *killedFor_ : endOf(status));
 }
 

@@ -7,6 +7,7 @@
 //   recovery  60 small pictures of a plug-in that crashes on every third:
 //             extra time a crash costs over a good picture, and the longest
 //             wait for a picture right after a crash          (target ≤ 100 ms)
+//   memory    the decoders' peak resident memory together after the burst
 //   start     setPluginMasks() until the catalogue arrives, with the JPEG
 //             plug-in alone and with every plug-in of the build tree
 //
@@ -134,6 +135,29 @@ Browse browse(decoder::DecoderPool& pool, const QStringList& paths) {
     return outcome;
 }
 
+// Peak resident memory of this process's children (the decoders), in MB.
+double decodersPeakMegabytes() {
+    double kilobytes = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> lines = status.readAll().split('\n');
+        bool ours = false;
+        double peak = 0;
+        for (const QByteArray& line : lines) {
+            if (line.startsWith("PPid:"))
+                ours = line.mid(5).trimmed() == self.toLatin1();
+            if (line.startsWith("VmHWM:"))
+                peak = line.mid(6).trimmed().split(' ').value(0).toDouble();
+        }
+        if (ours)
+            kilobytes += peak;
+    }
+    return kilobytes / 1024;
+}
+
 QByteArray misPicture(const char* word) {
     QByteArray bytes("MISB");
     bytes.append(word, 4);
@@ -205,6 +229,7 @@ int main(int argc, char** argv) {
     double crashRun = 1e30;
     double afterCrash = 1e30;
     int processes = 0;
+    double decodersPeak = 0;
     for (int round = 0; round < rounds; ++round) {
         decoder::DecoderPool pool(options());
         processes = pool.processCount();
@@ -216,6 +241,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         burst = std::min(burst, photosShown.seconds / Pictures);
+        decodersPeak = std::max(decodersPeak, decodersPeakMegabytes());
 
         startShipped = std::min(startShipped, startSeconds(pool, shippedMask));
         startSeconds(pool, recoveryMask);
@@ -240,6 +266,7 @@ int main(int argc, char** argv) {
     std::printf(
         "burst: a picture at %d × %d, %d back to back       %8.1f ms  %5.3f× (target ≤ 0.35×)\n",
         ShownSize.width(), ShownSize.height(), Pictures, burst * 1e3, burst / fullDecode);
+    std::printf("burst: peak resident memory of the decoders together  %8.1f MB\n", decodersPeak);
     std::printf("recovery: extra time per crash                        %8.1f ms  %5.3f× (target ≤ "
                 "100 ms)\n",
                 perCrash * 1e3, perCrash / fullDecode);

@@ -13,8 +13,11 @@
 int main(int argc, char** argv) {
     int socket = -1;
     for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--socket") == 0)
-            socket = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--socket") == 0) {
+            char* end = nullptr;
+            const long value = std::strtol(argv[i + 1], &end, 10);
+            socket = *end == '\0' && value > 2 && value < 65536 ? int(value) : -1;
+        }
     }
     if (socket < 0) {
         std::fputs("usage: sorteka-decoder --socket <descriptor>\n", stderr);
