@@ -1,7 +1,8 @@
 #pragma once
 
 // The body of every plug-in's fuzz entry: the host's full call sequence on one
-// input, with the handles released again. A handle left behind aborts, so a
+// input (GetPictureScaled too where the plug-in has it), with the handles
+// released again. A handle left behind aborts, so a
 // leak shows like a crash.
 
 #include "sdk/sorteka_spi.h"
@@ -11,6 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+// Only some plug-ins offer the scaled decode; in the others the symbol stays null.
+#pragma weak GetPictureScaled
 
 inline int fuzzPluginDecode(const std::uint8_t* data, std::size_t size) {
     const std::size_t liveBefore = SpiLiveHandleCount();
@@ -34,6 +38,18 @@ inline int fuzzPluginDecode(const std::uint8_t* data, std::size_t size) {
         LocalFree(bitmapInfo);
     if (bits)
         LocalFree(bits);
+    if (&GetPictureScaled != nullptr) {
+        // A small box, different from input to input, so every reduction is tried.
+        const auto side = std::int32_t(1 + size % 97);
+        bitmapInfo = nullptr;
+        bits = nullptr;
+        (void)GetPictureScaled(image, intptr_t(size), SPI_INPUT_MEMORY, side, side, &bitmapInfo,
+                               &bits, nullptr, 0);
+        if (bitmapInfo)
+            LocalFree(bitmapInfo);
+        if (bits)
+            LocalFree(bits);
+    }
     if (SpiLiveHandleCount() != liveBefore)
         std::abort();
     return 0;
