@@ -92,15 +92,21 @@ private:
 };
 
 // Pages the RGBA reader would take but read wrong: signed or floating-point
-// samples (it takes every sample as unsigned) and CIE L*a*b* (its white is
-// not sRGB's).
+// samples of plain colour models (it takes every sample as unsigned) and CIE
+// L*a*b* (its white is not sRGB's). LogLuv's floating-point samples are the
+// RGBA reader's to convert.
 bool needsOwnReading(TIFF* tiff) {
     std::uint16_t sampleFormat = SAMPLEFORMAT_UINT;
     std::uint16_t photometric = 0;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
     TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
-    return (sampleFormat != SAMPLEFORMAT_UINT && sampleFormat != SAMPLEFORMAT_VOID) ||
-           photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB;
+    if (photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB)
+        return true;
+    const bool plainModel = photometric == PHOTOMETRIC_MINISBLACK ||
+                            photometric == PHOTOMETRIC_MINISWHITE ||
+                            photometric == PHOTOMETRIC_RGB || photometric == PHOTOMETRIC_PALETTE ||
+                            photometric == PHOTOMETRIC_SEPARATED;
+    return plainModel && sampleFormat != SAMPLEFORMAT_UINT && sampleFormat != SAMPLEFORMAT_VOID;
 }
 
 } // namespace
