@@ -1,17 +1,22 @@
 #include "components/cdiroutl/Cdiroutl.h"
 
 #include "components/cdiroutl/OutlinePaths.h"
+#include "components/folderview/FullExpansion.h"
+#include "components/folderview/ItemTextScrolling.h"
+#include "components/folderview/SubfolderMarks.h"
 #include "components/palette/Palette.h"
 #include "components/volumes/VolumeRoots.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
+#include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPainter>
+#include <QSet>
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
 #include <vector>
 
@@ -25,26 +30,37 @@ constexpr int LevelReadRole = Qt::UserRole + 1;
 // the shown text may be in another case.
 constexpr int RealNameRole = Qt::UserRole + 2;
 
-// The directory last set on each volume in this run, as the system would keep
-// a current directory per drive. Shared by every outline of the process,
-// because the current directory is the process's.
-QHash<QString, QString>& lastDirectoryOnVolume() {
-    static QHash<QString, QString> directories;
-    return directories;
+QString realName(const QTreeWidgetItem* item) {
+    return item->data(0, RealNameRole).toString();
 }
 
-bool textLess(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+bool foldedLess(const QString& a, const QString& b) {
+    const QString left = a.toCaseFolded();
+    const QString right = b.toCaseFolded();
+    return left != right ? left < right : a < b;
 }
 
 } // namespace
 
+EOutlineDirectoryError::EOutlineDirectoryError(const QString& path, const QString& reason)
+    : std::runtime_error(
+          QStringLiteral("フォルダー %1 に移動できません: %2").arg(path, reason).toStdString()) {}
+
 TCDirectoryOutline::TCDirectoryOutline(QWidget* parent) : TIndexedOutline(parent) {
     // No lines or button to the left of the volume item.
     setRootIsDecorated(false);
+    setUniformRowHeights(true);
     // Folders without subfolders look like closed folders.
     setPictureLeaf(pictureClosed());
     AssignCaseProc();
+    folderview::followCurrentItemText(*this);
+    fullExpansion_ = new folderview::FullExpansion(
+        *this, [this](const QTreeWidgetItem* item) { return diskPathOf(item); });
+    subfolderMarks_ = new folderview::SubfolderMarks(this, [this](QTreeWidgetItem* item) {
+        item->setChildIndicatorPolicy(hasSubfolder(diskPathOf(item))
+                                          ? QTreeWidgetItem::ShowIndicator
+                                          : QTreeWidgetItem::DontShowIndicator);
+    });
 }
 
 QString TCDirectoryOutline::ForceCase(const QString& name) const {
@@ -79,6 +95,22 @@ QString TCDirectoryOutline::CurDir() {
     return path.startsWith(u'/') ? path : QString();
 }
 
+QString TCDirectoryOutline::startingDirectory() {
+    QString path = CurDir();
+    if (path.isEmpty()) {
+        // getcwd fails once the folder is deleted; the kernel still knows where it was.
+        path = QFile::symLinkTarget(QStringLiteral("/proc/self/cwd"));
+        const QString deleted = QStringLiteral(" (deleted)");
+        if (path.endsWith(deleted))
+            path.chop(deleted.size());
+    }
+    if (!path.startsWith(u'/'))
+        return {};
+    while (!QFileInfo(path).isDir() && path != QStringLiteral("/"))
+        path = QFileInfo(path).path();
+    return path;
+}
+
 int TCDirectoryOutline::DriveToInt(const QString& volume) const {
     const QStringList volumes = Volumes();
     const int exact = int(volumes.indexOf(volume));
@@ -94,7 +126,7 @@ int TCDirectoryOutline::DriveToInt(const QString& volume) const {
 QString TCDirectoryOutline::diskPathOf(const QTreeWidgetItem* item) const {
     QStringList names;
     for (const QTreeWidgetItem* n = item; n != nullptr; n = n->parent())
-        names.prepend(n->data(0, RealNameRole).toString());
+        names.prepend(realName(n));
     QString path;
     for (const QString& name : names) {
         if (!path.isEmpty() && !path.endsWith(u'/'))
@@ -104,71 +136,81 @@ QString TCDirectoryOutline::diskPathOf(const QTreeWidgetItem* item) const {
     return path;
 }
 
-QString TCDirectoryOutline::volumeOf(const QString& path) const {
-    const QStringList volumes = Volumes();
-    return cdiroutl::volumeHolding(cdiroutl::resolveOnDisk(path, volumes), volumes);
-}
-
-QString TCDirectoryOutline::currentDirectoryOn(const QString& volume) const {
-    const QStringList volumes = Volumes();
+QString TCDirectoryOutline::currentDirectoryOn(const QString& volume,
+                                               const QStringList& volumes) const {
     const QString current = CurDir();
-    if (!current.isEmpty() && cdiroutl::volumeHolding(current, volumes) == volume)
+    if (!current.isEmpty() && volumes::volumeHolding(current, volumes) == volume)
         return current;
-    const QString last = lastDirectoryOnVolume().value(volume);
-    if (!last.isEmpty() && QFileInfo(last).isDir() &&
-        cdiroutl::volumeHolding(last, volumes) == volume)
+    const QString last = volumes::lastDirectoryOnVolume(volume);
+    if (QFileInfo(last).isDir() && volumes::volumeHolding(last, volumes) == volume)
         return last;
     return volume;
 }
 
-bool TCDirectoryOutline::changeProcessDirectory(const QString& path) const {
-    const QStringList volumes = Volumes();
-    const QString real = cdiroutl::resolveOnDisk(path, volumes);
-    if (!QDir::setCurrent(real)) {
-        qCDebug(lcCdiroutl) << "cannot make" << real << "the current directory";
-        return false;
+void TCDirectoryOutline::enter(const QString& path, const QString& volume) {
+    if (::chdir(QFile::encodeName(path).constData()) != 0)
+        throw EOutlineDirectoryError(path, QString::fromLocal8Bit(std::strerror(errno)));
+    volumes::rememberVolumeDirectory(volume, path);
+}
+
+void TCDirectoryOutline::readLevel(QTreeWidgetItem* item) {
+    const QString path = diskPathOf(item);
+    QStringList names = readFolder(path);
+    qCDebug(lcCdiroutl) << "read" << path << names.size() << "subfolders";
+    QList<QTreeWidgetItem*> added;
+    if (item->childCount() == 0) {
+        folderview::sortFolderNames(names);
+        added.reserve(names.size());
+        for (const QString& name : names) {
+            QTreeWidgetItem* child = newItem(ForceCase(name));
+            child->setData(0, RealNameRole, name);
+            added << child;
+        }
+        // In one go: one by one, a folder of many thousands took seconds.
+        item->addChildren(added);
+    } else {
+        // Read again: only folders made since the last reading are new.
+        QSet<QString> known;
+        for (int i = 0; i < item->childCount(); ++i)
+            known.insert(realName(item->child(i)));
+        for (const QString& name : names) {
+            if (known.contains(name))
+                continue;
+            int low = 0;
+            int high = item->childCount();
+            while (low < high) {
+                const int middle = (low + high) / 2;
+                if (foldedLess(realName(item->child(middle)), name))
+                    low = middle + 1;
+                else
+                    high = middle;
+            }
+            QTreeWidgetItem* child = newItem(ForceCase(name));
+            child->setData(0, RealNameRole, name);
+            item->insertChild(low, child);
+            added << child;
+        }
     }
-    const QString volume = cdiroutl::volumeHolding(real, volumes);
-    if (!volume.isEmpty())
-        lastDirectoryOnVolume().insert(volume, real);
-    return true;
+    item->setData(0, LevelReadRole, true);
+    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    updatePicture(item);
+    subfolderMarks_->add(added);
 }
 
 void TCDirectoryOutline::BuildOneLevel(int rootItem) {
-    QTreeWidgetItem* root = itemAtIndex(rootItem);
-    const QStringList names = readFolder(diskPathOf(root));
-    qCDebug(lcCdiroutl) << "read" << diskPathOf(root) << names.size() << "subfolders";
-    for (const QString& realName : names) {
-        const QString name = ForceCase(realName);
-        // Children stay in case-insensitive order: the new one goes before the
-        // first child whose text is not less than its name.
-        int low = 0;
-        int high = root->childCount();
-        while (low < high) {
-            const int middle = (low + high) / 2;
-            if (textLess(root->child(middle)->text(0), name))
-                low = middle + 1;
-            else
-                high = middle;
-        }
-        QTreeWidgetItem* child = newItem(name);
-        child->setData(0, RealNameRole, realName);
-        // Not read yet: offer the button until reading tells otherwise.
-        child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-        root->insertChild(low, child);
-    }
-    root->setData(0, LevelReadRole, true);
-    root->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    updatePicture(root);
+    readLevel(itemAtIndex(rootItem));
 }
 
 void TCDirectoryOutline::Expand(int index) {
-    if (index != 0 && !itemData(index, LevelReadRole).toBool())
-        BuildOneLevel(index);
+    QTreeWidgetItem* item = itemAtIndex(index);
+    if (index != 0 && !item->data(0, LevelReadRole).toBool())
+        readLevel(item);
     TIndexedOutline::Expand(index);
 }
 
 void TCDirectoryOutline::BuildTree() {
+    fullExpansion_->cancel();
+    subfolderMarks_->clear();
     clearItems();
     // Nothing to show before a volume is known; the window's creation builds the tree again.
     if (drive_.isEmpty())
@@ -181,70 +223,107 @@ void TCDirectoryOutline::BuildTree() {
 }
 
 void TCDirectoryOutline::BuildSubTree(int rootItem) {
-    QStringList foldersOnTheWay;
-    buildSubTreeAvoidingLoops(itemAtIndex(rootItem), foldersOnTheWay);
+    std::vector<folderview::FolderId> onTheWay;
+    buildSubTreeAvoidingLoops(itemAtIndex(rootItem), onTheWay);
 }
 
 void TCDirectoryOutline::buildSubTreeAvoidingLoops(QTreeWidgetItem* item,
-                                                   QStringList& foldersOnTheWay) {
-    const QString folder = QFileInfo(diskPathOf(item)).canonicalFilePath();
-    if (foldersOnTheWay.contains(folder))
+                                                   std::vector<folderview::FolderId>& onTheWay) {
+    const std::optional<folderview::FolderId> id = folderview::folderIdOf(diskPathOf(item));
+    if (!id || std::find(onTheWay.begin(), onTheWay.end(), *id) != onTheWay.end())
         return;
     // A level already read keeps its children; reading it again would list them twice.
     if (!item->data(0, LevelReadRole).toBool())
-        BuildOneLevel(indexOfItem(item));
-    foldersOnTheWay << folder;
+        readLevel(item);
+    onTheWay.push_back(*id);
     for (int i = 0; i < item->childCount(); ++i)
-        buildSubTreeAvoidingLoops(item->child(i), foldersOnTheWay);
-    foldersOnTheWay.removeLast();
+        buildSubTreeAvoidingLoops(item->child(i), onTheWay);
+    onTheWay.pop_back();
+}
+
+QTreeWidgetItem* TCDirectoryOutline::childNamed(QTreeWidgetItem* item, const QString& name) {
+    item->setExpanded(true);
+    QTreeWidgetItem* sameButCase = nullptr;
+    for (int i = 0; i < item->childCount(); ++i) {
+        QTreeWidgetItem* child = item->child(i);
+        const QString real = realName(child);
+        if (real == name)
+            return child;
+        if (sameButCase == nullptr && QString::compare(real, name, Qt::CaseInsensitive) == 0)
+            sameButCase = child;
+    }
+    return sameButCase;
 }
 
 void TCDirectoryOutline::WalkTree(const QString& dest) {
-    const QString path = ForceCase(dest);
     int current = RootIndex;
-    QString rest = path;
-    if (path.startsWith(u'/')) {
-        const QString volumeText = itemText(RootIndex);
-        if (cdiroutl::isSameOrBelow(path, volumeText, Qt::CaseInsensitive))
-            rest = path.mid(volumeText.size());
+    QString rest = dest;
+    if (dest.startsWith(u'/')) {
+        if (cdiroutl::isSameOrBelow(dest, drive_, Qt::CaseInsensitive))
+            rest = dest.mid(drive_.size());
         else
             current = InvalidIndex; // another volume's path has no item here
     }
-    for (const QString& component : rest.split(u'/', Qt::SkipEmptyParts))
-        current = GetChildNamed(component, current);
-    setSelectedItem(current);
+    QTreeWidgetItem* item = itemAtIndex(current);
+    for (const QString& component : rest.split(u'/', Qt::SkipEmptyParts)) {
+        QTreeWidgetItem* child = childNamed(item, component);
+        if (child == nullptr) {
+            // A folder made after its parent was read: read that level again.
+            readLevel(item);
+            child = childNamed(item, component);
+        }
+        if (child == nullptr)
+            throw EOutlineIndexError(InvalidIndex);
+        item = child;
+    }
+    setCurrentItem(item);
+    scrollToItem(item);
 }
 
 int TCDirectoryOutline::GetChildNamed(const QString& name, int item) {
-    setItemExpanded(item, true);
-    const QTreeWidgetItem* parent = itemAtIndex(item);
-    const QString wanted = name.toUpper();
-    for (int i = 0; i < parent->childCount(); ++i) {
-        if (parent->child(i)->text(0).toUpper() == wanted)
-            return indexOfItem(parent->child(i));
-    }
-    return InvalidIndex;
+    return indexOfItem(childNamed(itemAtIndex(item), name));
 }
 
 void TCDirectoryOutline::SetDirectory(const QString& value) {
     if (value.isEmpty())
         return;
     const QString base = CurDir();
-    const QString absolute = base.isEmpty() ? value : QDir(base).absoluteFilePath(value);
-    QString full = ForceCase(QDir::cleanPath(absolute));
-    if (full.size() > 1 && full.endsWith(u'/'))
-        full.chop(1);
-    if (full == directory_)
+    const QString absolute =
+        QDir::cleanPath(base.isEmpty() ? value : QDir(base).absoluteFilePath(value));
+    const QStringList volumes = Volumes();
+    const QString real = cdiroutl::resolveOnDisk(absolute, volumes);
+    if (real == directory_)
         return;
-    directory_ = full;
-    changeProcessDirectory(full); // a folder that cannot be entered still becomes the value
-    const QString volume = volumeOf(full);
-    if (!drive_.isEmpty() && volume == drive_) {
-        WalkTree(directory_);
-        Change();
-    } else {
-        SetDrive(volume);
+
+    // Everything is checked before anything changes.
+    const QString volume = volumes::volumeHolding(real, volumes);
+    if (volume.isEmpty())
+        throw EOutlineDirectoryError(real, QStringLiteral("ボリュームの外です"));
+    for (const QString& name : real.mid(volume.size()).split(u'/', Qt::SkipEmptyParts)) {
+        if (name.startsWith(u'.'))
+            throw EOutlineDirectoryError(real, QStringLiteral("隠しフォルダーです"));
     }
+    if (!QFileInfo(real).isDir())
+        throw EOutlineDirectoryError(real, QStringLiteral("フォルダーがありません"));
+    const QString before = CurDir();
+    enter(real, volume);
+
+    if (drive_.isEmpty() || volume != drive_) {
+        drive_ = volume;
+        directory_ = real;
+        if (!loading_)
+            BuildTree();
+        return;
+    }
+    try {
+        WalkTree(real);
+    } catch (...) {
+        if (!before.isEmpty())
+            QDir::setCurrent(before);
+        throw;
+    }
+    directory_ = real;
+    Change();
 }
 
 void TCDirectoryOutline::SetDrive(const QString& volume) {
@@ -256,10 +335,16 @@ void TCDirectoryOutline::SetDrive(const QString& volume) {
     }
     if (chosen.isEmpty() || chosen == drive_)
         return;
+    QString target = currentDirectoryOn(chosen, volumes);
+    try {
+        enter(target, chosen);
+    } catch (const EOutlineDirectoryError&) {
+        // A folder that cannot be entered is shown from the volume's mount path.
+        target = chosen;
+        enter(target, chosen);
+    }
     drive_ = chosen;
-    const QString target = currentDirectoryOn(chosen);
-    // A volume that cannot be entered is shown from its mount path.
-    directory_ = ForceCase(changeProcessDirectory(target) ? target : chosen);
+    directory_ = target;
     if (!loading_)
         BuildTree();
 }
@@ -271,14 +356,12 @@ void TCDirectoryOutline::SetTextCase(TTextCase value) {
     AssignCaseProc();
     if (value == tcAsIs) {
         const QString current = CurDir();
-        const QString volume = current.isEmpty() ? QString() : volumeOf(current);
+        const QString volume =
+            current.isEmpty() ? QString() : volumes::volumeHolding(current, Volumes());
         if (!volume.isEmpty()) {
             drive_ = volume;
             directory_ = current;
         }
-    } else {
-        // The directory is kept in the text case, like every name shown.
-        directory_ = ForceCase(directory_);
     }
     if (!loading_)
         BuildTree();
@@ -290,9 +373,37 @@ void TCDirectoryOutline::Change() {
 
 void TCDirectoryOutline::Click() {
     TIndexedOutline::Click();
-    const int selected = selectedItem();
-    if (selected != InvalidIndex)
-        SetDirectory(itemFullPath(selected));
+    const QTreeWidgetItem* item = currentItem();
+    if (item == nullptr)
+        return;
+    // The item is already selected: no walk and no index look-up, so moving
+    // through a folder of many thousands stays quick.
+    const QString path = diskPathOf(item);
+    if (path == directory_)
+        return;
+    try {
+        enter(path, drive_);
+    } catch (const EOutlineDirectoryError&) {
+        // Refused (no permission): the selection goes back to the directory.
+        WalkTree(directory_);
+        throw;
+    }
+    directory_ = path;
+    Change();
+}
+
+void TCDirectoryOutline::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Asterisk) {
+        fullExpansion_->start(currentItem());
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && fullExpansion_->running()) {
+        fullExpansion_->cancel();
+        event->accept();
+        return;
+    }
+    TIndexedOutline::keyPressEvent(event);
 }
 
 void TCDirectoryOutline::Loaded() {
@@ -309,11 +420,14 @@ void TCDirectoryOutline::Loaded() {
 
 void TCDirectoryOutline::CreateWnd() {
     if (drive_.isEmpty()) {
-        const QString current = CurDir();
-        const QString volume = current.isEmpty() ? QString() : volumeOf(current);
+        const QString start = startingDirectory();
+        const QString volume =
+            start.isEmpty() ? QString() : volumes::volumeHolding(start, Volumes());
         if (!volume.isEmpty()) {
             drive_ = volume;
-            directory_ = ForceCase(current);
+            directory_ = start;
+            if (start != CurDir())
+                enter(start, volume);
         }
     }
     if (!loading_)
@@ -325,15 +439,11 @@ QStringList TCDirectoryOutline::Volumes() const {
 }
 
 QStringList TCDirectoryOutline::readFolder(const QString& folderPath) const {
-    QStringList names;
-    QDirIterator it(folderPath, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        // A link to a folder counts as a folder; names beginning with "." are hidden.
-        if (it.fileInfo().isDir() && !it.fileName().startsWith(u'.'))
-            names << it.fileName();
-    }
-    return names;
+    return folderview::readSubfolderNames(folderPath);
+}
+
+bool TCDirectoryOutline::hasSubfolder(const QString& folderPath) const {
+    return folderview::hasSubfolder(folderPath);
 }
 
 void TCDirectoryOutline::showEvent(QShowEvent* event) {

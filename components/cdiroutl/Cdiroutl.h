@@ -5,13 +5,31 @@
 // current directory is expanded and its folder selected; every other level is
 // read from disk once, when its item is first expanded. Selecting a folder makes
 // it the component's directory and the process's current directory, and raises
-// OnChange. Names are shown in the text case; the file system is case-sensitive,
-// so every path that reaches the disk is first resolved to the real entries.
+// OnChange. Each item keeps the real name it was read from and every path is
+// built from those; only the shown text follows the text case, so Directory
+// and OnChange give real paths even where names differ only in case.
+// A SetDirectory that cannot be carried out changes nothing and raises
+// EOutlineDirectoryError. "*" opens everything below the current item in
+// steps (Esc stops it), never following a link back up.
 
 #include "components/cdiroutl/IndexedOutline.h"
+#include "components/folderview/SubfolderReading.h"
 
 #include <QString>
 #include <QStringList>
+#include <stdexcept>
+#include <vector>
+
+namespace folderview {
+class FullExpansion;
+class SubfolderMarks;
+} // namespace folderview
+
+// A folder that cannot become the directory: missing, hidden, or refused by the system.
+class EOutlineDirectoryError : public std::runtime_error {
+public:
+    EOutlineDirectoryError(const QString& path, const QString& reason);
+};
 
 class TCDirectoryOutline : public TIndexedOutline {
     Q_OBJECT
@@ -27,8 +45,7 @@ public:
 
     explicit TCDirectoryOutline(QWidget* parent = nullptr);
 
-    // Full path of the selected folder in the text case; no trailing "/"
-    // except for the root "/".
+    // Real full path of the selected folder; no trailing "/" except for the root "/".
     [[nodiscard]] QString Directory() const { return directory_; }
     // Mount path of the shown volume (real case); empty while unset.
     [[nodiscard]] QString Drive() const { return drive_; }
@@ -46,7 +63,8 @@ public:
     // Position of `volume` (in any case) among the volumes; -1 when it is none.
     [[nodiscard]] int DriveToInt(const QString& volume) const;
 
-    // The child of `item` named `name` (case ignored), expanding `item` first; -1 when none.
+    // The child of `item` named `name` (its real name, else the first whose
+    // name differs only in case), expanding `item` first; -1 when none.
     [[nodiscard]] int GetChildNamed(const QString& name, int item);
     // Expands the items along `dest` and selects its folder.
     void WalkTree(const QString& dest);
@@ -68,6 +86,7 @@ protected:
     virtual void Change();
     void Expand(int index) override;
     void Click() override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     // Mount paths of the volumes, "/" first.
     [[nodiscard]] virtual QStringList Volumes() const;
@@ -75,21 +94,29 @@ protected:
     // begin with ".", in the file system's order. The only place the outline
     // reads a folder level; an unreadable folder has none.
     [[nodiscard]] virtual QStringList readFolder(const QString& folderPath) const;
+    // Whether the real folder `folderPath` holds a subfolder (for its expand button).
+    [[nodiscard]] virtual bool hasSubfolder(const QString& folderPath) const;
 
     void showEvent(QShowEvent* event) override;
 
 private:
     // The real path on disk of an item: the volume and the real folder names.
     [[nodiscard]] QString diskPathOf(const QTreeWidgetItem* item) const;
-    [[nodiscard]] QString volumeOf(const QString& path) const;
+    // Reads the item's level; a level read before only gains the new folders.
+    void readLevel(QTreeWidgetItem* item);
+    [[nodiscard]] QTreeWidgetItem* childNamed(QTreeWidgetItem* item, const QString& name);
     // The directory the process would be in on `volume`: the current one when
-    // it lies there, else the last one this outline set there, else the mount path.
-    [[nodiscard]] QString currentDirectoryOn(const QString& volume) const;
-    // chdir to the real folder named by `path`; remembers it for its volume.
-    bool changeProcessDirectory(const QString& path) const;
-    // BuildSubTree below `item`, not descending into a folder already on the
-    // way down (a link back to an ancestor would never end).
-    void buildSubTreeAvoidingLoops(QTreeWidgetItem* item, QStringList& foldersOnTheWay);
+    // it lies there, else the last one set there in this run, else the mount path.
+    [[nodiscard]] QString currentDirectoryOn(const QString& volume,
+                                             const QStringList& volumes) const;
+    // Makes the real folder `path` on `volume` the process's current
+    // directory and remembers it for that volume; throws when refused.
+    static void enter(const QString& path, const QString& volume);
+    // Where a new outline starts: the current directory, or the nearest
+    // existing folder above it when it has been deleted.
+    [[nodiscard]] static QString startingDirectory();
+    void buildSubTreeAvoidingLoops(QTreeWidgetItem* item,
+                                   std::vector<folderview::FolderId>& onTheWay);
 
     bool loading_ = false;
     QString drive_;
@@ -97,6 +124,8 @@ private:
     TTextCase textCase_ = tcLowerCase;
     QString (*caseProc_)(const QString&) = nullptr;
     bool windowCreated_ = false;
+    folderview::FullExpansion* fullExpansion_ = nullptr;
+    folderview::SubfolderMarks* subfolderMarks_ = nullptr;
 };
 
 namespace Cdiroutl {

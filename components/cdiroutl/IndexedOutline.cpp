@@ -6,18 +6,6 @@
 
 Q_LOGGING_CATEGORY(lcIndexedOutline, "sorteka.components.cdiroutl.outline", QtWarningMsg)
 
-namespace {
-
-// The item and everything below it.
-int subtreeSize(const QTreeWidgetItem* item) {
-    int size = 1;
-    for (int i = 0; i < item->childCount(); ++i)
-        size += subtreeSize(item->child(i));
-    return size;
-}
-
-} // namespace
-
 EOutlineIndexError::EOutlineIndexError(int index)
     : std::runtime_error(QStringLiteral("項目番号 %1 の項目はありません").arg(index).toStdString()),
       index_(index) {}
@@ -33,6 +21,35 @@ TIndexedOutline::TIndexedOutline(QWidget* parent)
     connect(this, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* item) { Collapse(indexOfItem(item)); });
     connect(this, &QAbstractItemView::clicked, this, [this] { clickPending_ = true; });
+    connect(model(), &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex& changed) { forgetSizesFrom(changed); });
+    // Removed items may leave their addresses to new ones: forget everything.
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, [this] { subtreeSizes_.clear(); });
+    connect(model(), &QAbstractItemModel::modelReset, this, [this] { subtreeSizes_.clear(); });
+    connect(model(), &QAbstractItemModel::layoutChanged, this, [this] { subtreeSizes_.clear(); });
+}
+
+TIndexedOutline::~TIndexedOutline() {
+    // The base clears the model after this part is gone: its signals must not reach the cache.
+    disconnect(model(), nullptr, this, nullptr);
+}
+
+int TIndexedOutline::subtreeSize(const QTreeWidgetItem* item) const {
+    const auto known = subtreeSizes_.constFind(item);
+    if (known != subtreeSizes_.constEnd())
+        return *known;
+    int size = 1;
+    for (int i = 0; i < item->childCount(); ++i)
+        size += subtreeSize(item->child(i));
+    subtreeSizes_.insert(item, size);
+    return size;
+}
+
+void TIndexedOutline::forgetSizesFrom(const QModelIndex& parent) {
+    subtreeSizes_.remove(invisibleRootItem());
+    for (const QTreeWidgetItem* item = itemFromIndex(parent); item != nullptr;
+         item = item->parent())
+        subtreeSizes_.remove(item);
 }
 
 int TIndexedOutline::itemCount() const {

@@ -7,6 +7,7 @@
 // EOutlineIndexError. Expanding an item runs the Expand hook (which raises
 // OnExpand); a click or a keyboard move of the selection runs Click (OnClick).
 
+#include <QHash>
 #include <QIcon>
 #include <QTreeWidget>
 #include <QVariant>
@@ -32,6 +33,7 @@ public:
     static constexpr int InvalidIndex = -1;
 
     explicit TIndexedOutline(QWidget* parent = nullptr);
+    ~TIndexedOutline() override;
 
     // Number of items below the invisible root.
     [[nodiscard]] int itemCount() const;
@@ -102,6 +104,13 @@ private:
     // User input reaches Click here, outside Qt's own handlers (a click may
     // rebuild the tree); failures are logged since no caller could catch them.
     void runClickFromInput();
+    // Number of items in the subtree of `item`, itself included; kept between
+    // calls and dropped along the parent chain when rows are added, so index
+    // look-ups do not walk the whole outline every time.
+    [[nodiscard]] int subtreeSize(const QTreeWidgetItem* item) const;
+    void forgetSizesFrom(const QModelIndex& parent);
+
+    mutable QHash<const QTreeWidgetItem*, int> subtreeSizes_;
 
     QIcon pictureClosed_;
     QIcon pictureOpen_;

@@ -50,15 +50,6 @@ bool isSameOrBelow(const QString& path, const QString& folder, Qt::CaseSensitivi
     return path.startsWith(prefix, sensitivity);
 }
 
-QString volumeHolding(const QString& path, const QStringList& volumes) {
-    QString best;
-    for (const QString& volume : volumes) {
-        if (volume.size() > best.size() && isSameOrBelow(path, volume, Qt::CaseSensitive))
-            best = volume;
-    }
-    return best;
-}
-
 QString resolveOnDisk(const QString& path, const QStringList& volumes) {
     if (!path.startsWith(u'/'))
         return path;

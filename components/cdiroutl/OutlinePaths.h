@@ -3,6 +3,8 @@
 // Path rules of the directory outline: the case functions for shown names, and the way back from a
 // name shown in any case to the real entry on this case-sensitive file system.
 
+#include "components/volumes/VolumeRoots.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,8 +18,7 @@ namespace cdiroutl {
 // Whether `path` is `folder` itself or lies below it.
 [[nodiscard]] bool isSameOrBelow(const QString& path, const QString& folder,
                                  Qt::CaseSensitivity sensitivity);
-// The longest of `volumes` that holds the real path `path`; empty when none does.
-[[nodiscard]] QString volumeHolding(const QString& path, const QStringList& volumes);
+using volumes::volumeHolding;
 
 // The real path of the absolute `path` written in any case: the longest volume
 // it names (in any case) gives the real start, and each further component

@@ -1,10 +1,13 @@
 #include "components/expviewlite/ExpViewLite.h"
 
+#include "components/folderview/FullExpansion.h"
+#include "components/folderview/ItemTextScrolling.h"
+#include "components/folderview/SubfolderMarks.h"
+#include "components/folderview/SubfolderReading.h"
 #include "components/palette/Palette.h"
 #include "components/volumes/VolumeRoots.h"
 
-#include <QDirIterator>
-#include <QFileInfo>
+#include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QPainterPath>
@@ -13,23 +16,6 @@
 Q_LOGGING_CATEGORY(lcExpViewLite, "sorteka.components.expviewlite", QtWarningMsg)
 
 namespace {
-
-// Alphabetical without regard to case; names that differ only in case keep a
-// fixed order so the tree looks the same on every run.
-bool folderNameLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-    const QString& left = a->text(0);
-    const QString& right = b->text(0);
-    const int ignoringCase = QString::compare(left, right, Qt::CaseInsensitive);
-    if (ignoringCase != 0)
-        return ignoringCase < 0;
-    return QString::compare(left, right, Qt::CaseSensitive) < 0;
-}
-
-void sortChildren(QTreeWidgetItem* node) {
-    QList<QTreeWidgetItem*> children = node->takeChildren();
-    std::stable_sort(children.begin(), children.end(), folderNameLess);
-    node->addChildren(children);
-}
 
 // The hourglass for the time a folder is read, restored on every way out.
 class BusyCursor {
@@ -52,6 +38,12 @@ TExpViewLite::TExpViewLite(QWidget* parent) : QTreeWidget(parent) {
     // Connected first, so the children exist before anyone else hears of the expansion.
     connect(this, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* node) { CanExpand(node); });
+    setUniformRowHeights(true);
+    folderview::followCurrentItemText(*this);
+    fullExpansion_ = new folderview::FullExpansion(
+        *this, [](const QTreeWidgetItem* node) { return NodePath(node); });
+    subfolderMarks_ = new folderview::SubfolderMarks(
+        this, [this](QTreeWidgetItem* node) { SubFolderCheck(node); });
 }
 
 QString TExpViewLite::NodePath(const QTreeWidgetItem* node) {
@@ -90,14 +82,31 @@ bool TExpViewLite::CanExpand(QTreeWidgetItem* node) {
 
     const BusyCursor busy(this);
     const QString path = NodePath(node);
-    const QStringList names = readSubfolders(path, false);
+    QStringList names = readSubfolders(path, false);
     qCDebug(lcExpViewLite) << "read" << path << names.size() << "subfolders";
-    for (const QString& name : names) {
-        auto* child = new QTreeWidgetItem(node, QStringList{name});
-        SubFolderCheck(child);
-    }
-    sortChildren(node);
+    folderview::sortFolderNames(names);
+    QList<QTreeWidgetItem*> children;
+    children.reserve(names.size());
+    for (const QString& name : names)
+        children << new QTreeWidgetItem(QStringList{name});
+    // Added in one go: one by one, a folder of many thousands took seconds.
+    node->addChildren(children);
+    subfolderMarks_->add(children);
     return true;
+}
+
+void TExpViewLite::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Asterisk) {
+        fullExpansion_->start(currentItem());
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && fullExpansion_->running()) {
+        fullExpansion_->cancel();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void TExpViewLite::SubFolderCheck(QTreeWidgetItem* node) {
@@ -110,19 +119,7 @@ QStringList TExpViewLite::volumeRoots() const {
 }
 
 QStringList TExpViewLite::readSubfolders(const QString& folderPath, bool stopAtFirst) const {
-    QStringList names;
-    QDirIterator it(folderPath, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo entry = it.fileInfo();
-        // A link to a folder counts as a folder.
-        if (!entry.isDir() || entry.fileName().startsWith(u'.'))
-            continue;
-        names << entry.fileName();
-        if (stopAtFirst)
-            break;
-    }
-    return names;
+    return folderview::readSubfolderNames(folderPath, stopAtFirst);
 }
 
 void TExpViewLite::showEvent(QShowEvent* event) {

@@ -6,10 +6,18 @@
 // an expand button only when its folder holds at least one subfolder. Names
 // beginning with "." are never shown. FolderName is the path of the selected
 // node: the root's mount path and the folder names, ending in "/".
+// "*" opens everything below the current node in steps (Esc stops it), never
+// following a link back to a folder on the way down. In a big folder only the
+// first children are checked for subfolders at once, the rest in steps.
 
 #include <QString>
 #include <QStringList>
 #include <QTreeWidget>
+
+namespace folderview {
+class FullExpansion;
+class SubfolderMarks;
+} // namespace folderview
 
 class TExpViewLite : public QTreeWidget {
     Q_OBJECT
@@ -54,9 +62,12 @@ protected:
                                                      bool stopAtFirst) const;
 
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool loaded_ = false;
+    folderview::FullExpansion* fullExpansion_ = nullptr;
+    folderview::SubfolderMarks* subfolderMarks_ = nullptr;
 };
 
 namespace ExpViewLite {

@@ -16,6 +16,7 @@ namespace {
 class TestOutline : public TCDirectoryOutline {
 public:
     using TCDirectoryOutline::Change;
+    using TCDirectoryOutline::Click;
 
     QStringList volumes;
     mutable QStringList readPaths;
@@ -83,11 +84,11 @@ TEST_F(cdiroutlOutline, BuildingReadsOnlyTheLevelsOnTheWayToTheCurrentDirectory)
     outline.CreateWnd();
 
     EXPECT_EQ(outline.Drive(), vol);
-    EXPECT_EQ(outline.Directory(), shown("Vol/Photos/Summer"));
+    EXPECT_EQ(outline.Directory(), real("Vol/Photos/Summer"));
     EXPECT_EQ(outline.itemText(TCDirectoryOutline::RootIndex), vol.toLower());
     EXPECT_EQ(childTexts(1), (QStringList{"docs", "music", "photos"}));
     EXPECT_EQ(outline.itemText(outline.selectedItem()), "summer");
-    EXPECT_EQ(outline.itemFullPath(outline.selectedItem()), outline.Directory());
+    EXPECT_EQ(outline.itemFullPath(outline.selectedItem()), shown("Vol/Photos/Summer"));
     EXPECT_EQ(outline.readPaths, (QStringList{vol, real("Vol/Photos")}));
     EXPECT_EQ(events, (QStringList{"expand " + vol.toLower(), "expand photos", "change"}));
     EXPECT_FALSE(outline.isItemExpanded(outline.selectedItem()));
@@ -132,7 +133,7 @@ TEST_F(cdiroutlOutline, AClickRaisesOnClickThenOnChangeAndMovesTheProcess) {
     QTest::mouseClick(outline.viewport(), Qt::LeftButton, {}, rect.center());
 
     EXPECT_EQ(events, (QStringList{"click", "change"}));
-    EXPECT_EQ(outline.Directory(), shown("Vol/Music"));
+    EXPECT_EQ(outline.Directory(), real("Vol/Music"));
     // The name is shown in lower case, the process is in the real folder.
     EXPECT_EQ(QDir::currentPath(), real("Vol/Music"));
 
@@ -142,7 +143,7 @@ TEST_F(cdiroutlOutline, AClickRaisesOnClickThenOnChangeAndMovesTheProcess) {
 
     outline.setFocus();
     QTest::keyClick(&outline, Qt::Key_Down);
-    EXPECT_EQ(outline.Directory(), shown("Vol/Photos"));
+    EXPECT_EQ(outline.Directory(), real("Vol/Photos"));
     EXPECT_EQ(QDir::currentPath(), real("Vol/Photos"));
     EXPECT_EQ(events, (QStringList{"click", "click", "change"}));
 }
@@ -150,7 +151,7 @@ TEST_F(cdiroutlOutline, AClickRaisesOnClickThenOnChangeAndMovesTheProcess) {
 TEST_F(cdiroutlOutline, SettingTheDirectoryNormalisesItAndIgnoresWhatChangesNothing) {
     startIn("Vol");
     outline.SetDirectory(real("Vol/Photos/Summer/"));
-    EXPECT_EQ(outline.Directory(), shown("Vol/Photos/Summer"));
+    EXPECT_EQ(outline.Directory(), real("Vol/Photos/Summer"));
     EXPECT_EQ(events, (QStringList{"expand " + vol.toLower(), "expand photos", "change"}));
     EXPECT_EQ(QDir::currentPath(), real("Vol/Photos/Summer"));
 
@@ -162,31 +163,49 @@ TEST_F(cdiroutlOutline, SettingTheDirectoryNormalisesItAndIgnoresWhatChangesNoth
 
     // Relative to the process's current directory, in any case.
     outline.SetDirectory("BEACH");
-    EXPECT_EQ(outline.Directory(), shown("Vol/Photos/Summer/Beach"));
+    EXPECT_EQ(outline.Directory(), real("Vol/Photos/Summer/Beach"));
     EXPECT_EQ(QDir::currentPath(), real("Vol/Photos/Summer/Beach"));
     outline.SetDirectory("../../../");
-    EXPECT_EQ(outline.Directory(), vol.toLower());
+    EXPECT_EQ(outline.Directory(), vol);
     EXPECT_EQ(outline.selectedItem(), TCDirectoryOutline::RootIndex);
 }
 
-TEST_F(cdiroutlOutline, AComponentWithNoItemRaisesTheInvalidIndexErrorAfterTheValueChanged) {
+TEST_F(cdiroutlOutline, AFailedSetDirectoryChangesNothingAndANewFolderIsFound) {
     startIn("Vol/docs");
-    EXPECT_THROW(outline.SetDirectory(real("Vol/.hidden/inside")), EOutlineIndexError);
-    EXPECT_EQ(outline.Directory(), shown("Vol/.hidden/inside"));
-    EXPECT_EQ(QDir::currentPath(), real("Vol/.hidden/inside"));
-
-    try {
-        outline.SetDirectory(real("Vol/Photos/Nowhere"));
-        ADD_FAILURE() << "a folder without an item was walked to";
-    } catch (const EOutlineIndexError& error) {
-        EXPECT_EQ(error.index(), TIndexedOutline::InvalidIndex);
-        EXPECT_NE(QString::fromUtf8(error.what()).indexOf("-1"), -1);
+    for (const QString& target : {real("Vol/.hidden/inside"), real("Vol/Photos/Nowhere"),
+                                  real("Vol/zeta.txt"), root + "/Outside"}) {
+        EXPECT_THROW(outline.SetDirectory(target), EOutlineDirectoryError) << target.toStdString();
+        EXPECT_EQ(outline.Directory(), real("Vol/docs"));
+        EXPECT_EQ(QDir::currentPath(), real("Vol/docs"));
+        EXPECT_EQ(outline.itemText(outline.selectedItem()), "docs");
     }
-    // A folder that cannot be entered still becomes the value; the process stays.
-    EXPECT_EQ(outline.Directory(), shown("Vol/Photos/Nowhere"));
-    EXPECT_EQ(QDir::currentPath(), real("Vol/.hidden/inside"));
+    EXPECT_TRUE(events.isEmpty());
     EXPECT_EQ(outline.GetChildNamed("nowhere", itemAt("photos")), TIndexedOutline::InvalidIndex);
     EXPECT_THROW(outline.WalkTree(real("Elsewhere")), EOutlineIndexError);
+
+    // Made after its parent was read: that level is read again.
+    tree.mkdir("Vol/Photos/Nowhere");
+    outline.SetDirectory(real("Vol/Photos/Nowhere"));
+    EXPECT_EQ(outline.Directory(), real("Vol/Photos/Nowhere"));
+    EXPECT_EQ(childTexts(itemAt("photos")), (QStringList{"2024", "nowhere", "summer"}));
+}
+
+TEST_F(cdiroutlOutline, FoldersDifferingOnlyInCaseKeepTheirRealNames) {
+    tree.mkdir("Vol/Apple");
+    tree.mkdir("Vol/apple/core");
+    startIn("Vol");
+    outline.setItemExpanded(1, true);
+    EXPECT_EQ(childTexts(1), (QStringList{"apple", "apple", "docs", "music", "photos"}));
+    const int second = outline.nextChildIndex(outline.firstChildIndex(1));
+    outline.setSelectedItem(second);
+    outline.Click();
+    EXPECT_EQ(outline.Directory(), real("Vol/apple"));
+    EXPECT_EQ(QDir::currentPath(), real("Vol/apple"));
+    EXPECT_EQ(outline.selectedItem(), second);
+    outline.SetDirectory(real("Vol/Apple"));
+    EXPECT_EQ(outline.selectedItem(), outline.firstChildIndex(1));
+    outline.SetDirectory("../apple/core");
+    EXPECT_EQ(outline.Directory(), real("Vol/apple/core"));
 }
 
 TEST_F(cdiroutlOutline, ItemsAreNumberedDepthFirstIncludingCollapsedOnes) {
@@ -220,7 +239,7 @@ TEST_F(cdiroutlOutline, TextCaseRoundTripsKeepNavigatingTheRealFolders) {
     outline.SetTextCase(TCDirectoryOutline::tcUpperCase);
     EXPECT_EQ(outline.itemText(1), vol.toUpper());
     EXPECT_EQ(childTexts(1), (QStringList{"DOCS", "MUSIC", "PHOTOS"}));
-    EXPECT_EQ(outline.Directory(), real("Vol/Photos/Summer").toUpper());
+    EXPECT_EQ(outline.Directory(), real("Vol/Photos/Summer"));
     EXPECT_EQ(outline.itemText(outline.selectedItem()), "SUMMER");
     outline.SetDirectory(outline.Directory() + "/BEACH");
     EXPECT_EQ(QDir::currentPath(), real("Vol/Photos/Summer/Beach"));
@@ -232,7 +251,7 @@ TEST_F(cdiroutlOutline, TextCaseRoundTripsKeepNavigatingTheRealFolders) {
     EXPECT_EQ(outline.itemText(outline.selectedItem()), "Beach");
 
     outline.SetTextCase(TCDirectoryOutline::tcLowerCase);
-    EXPECT_EQ(outline.Directory(), shown("Vol/Photos/Summer/Beach"));
+    EXPECT_EQ(outline.Directory(), real("Vol/Photos/Summer/Beach"));
     EXPECT_EQ(childTexts(itemAt("photos")), (QStringList{"2024", "summer"}));
     EXPECT_EQ(QDir::currentPath(), real("Vol/Photos/Summer/Beach"));
 
@@ -248,7 +267,7 @@ TEST_F(cdiroutlOutline, ChangingTheVolumeRemembersEachVolumesDirectory) {
     startIn("Vol/docs");
     outline.SetDrive(other.toUpper());
     EXPECT_EQ(outline.Drive(), other);
-    EXPECT_EQ(outline.Directory(), other.toLower());
+    EXPECT_EQ(outline.Directory(), other);
     EXPECT_EQ(QDir::currentPath(), other);
     EXPECT_EQ(outline.itemText(1), other.toLower());
     EXPECT_EQ(events, (QStringList{"change"}));
@@ -256,9 +275,9 @@ TEST_F(cdiroutlOutline, ChangingTheVolumeRemembersEachVolumesDirectory) {
     outline.SetDirectory(real("Other/Backup/Old"));
     outline.SetDirectory(real("Vol/Music"));
     EXPECT_EQ(outline.Drive(), vol);
-    EXPECT_EQ(outline.Directory(), shown("Vol/Music"));
+    EXPECT_EQ(outline.Directory(), real("Vol/Music"));
     outline.SetDrive(other);
-    EXPECT_EQ(outline.Directory(), shown("Other/Backup/Old"));
+    EXPECT_EQ(outline.Directory(), real("Other/Backup/Old"));
     EXPECT_EQ(QDir::currentPath(), real("Other/Backup/Old"));
 
     events.clear();

@@ -1,0 +1,45 @@
+#include "components/folderview/ItemTextScrolling.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeView>
+#include <algorithm>
+
+namespace folderview {
+
+namespace {
+
+void showTextOf(QTreeView& view, const QModelIndex& index) {
+    if (!index.isValid())
+        return;
+    const QRect rect = view.visualRect(index);
+    const int width = view.viewport()->width();
+    QScrollBar* bar = view.horizontalScrollBar();
+    // The text's start counts most; its end too when the whole fits.
+    if (rect.left() < 0)
+        bar->setValue(bar->value() + rect.left());
+    else if (rect.right() > width)
+        bar->setValue(bar->value() + std::min(rect.left(), rect.right() - width));
+}
+
+} // namespace
+
+void followCurrentItemText(QTreeView& view) {
+    view.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    view.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    view.setTextElideMode(Qt::ElideNone);
+    view.header()->setStretchLastSection(false);
+    view.header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    QObject::connect(view.selectionModel(), &QItemSelectionModel::currentChanged, &view,
+                     [&view](const QModelIndex& current) {
+                         // After the column has taken its new width.
+                         QTimer::singleShot(0, &view,
+                                            [&view, index = QPersistentModelIndex(current)] {
+                                                showTextOf(view, index);
+                                            });
+                     });
+}
+
+} // namespace folderview
