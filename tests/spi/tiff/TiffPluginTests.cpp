@@ -499,6 +499,35 @@ TEST_F(TiffPlugin, CutOffOrUnreadableFilesFailQuietlyFloatsDecode) {
     EXPECT_EQ(printed, "");
 }
 
+// LogLuv declares signed or floating-point samples, yet is libtiff's to turn
+// into colours: a grey ramp comes out rising from black.
+TEST_F(TiffPlugin, LogLuvDecodesThroughLibtiff) {
+    TempDir dir;
+    const QString path = dir.file("logluv.tif");
+    TIFF* tiff = TIFFOpen(path.toLocal8Bit().constData(), "w");
+    ASSERT_NE(tiff, nullptr);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 16u);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 1u);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 32);
+    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_LOGLUV);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_SGILOG);
+    TIFFSetField(tiff, TIFFTAG_SGILOGDATAFMT, SGILOGDATAFMT_FLOAT);
+    std::vector<float> xyz;
+    for (int x = 0; x < 16; ++x)
+        xyz.insert(xyz.end(), {0.95f * float(x) / 15, float(x) / 15, 1.09f * float(x) / 15});
+    ASSERT_EQ(TIFFWriteScanline(tiff, xyz.data(), 0, 0), 1);
+    TIFFClose(tiff);
+    const QByteArray bytes = readAll(path);
+
+    const DecodedPicture picture = decodeOk(bytesOf(Bytes(bytes.begin(), bytes.end())));
+    ASSERT_EQ(picture.width, 16);
+    EXPECT_EQ(picture.pixel(0, 0).g, 0);
+    for (int x = 1; x < 16; ++x)
+        EXPECT_GT(picture.pixel(x, 0).g, picture.pixel(x - 1, 0).g) << x;
+}
+
 TEST_F(TiffPlugin, ProgressRunsToTheEndAndCanStopTheDecode) {
     Page page = rgbPage(30, 400);
     page.rowsPerStrip = 8;
