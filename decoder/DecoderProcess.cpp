@@ -283,7 +283,7 @@ void DecoderProcess::reap() {
     finish(killedFor_ ? *killedFor_ : endOf(status));
 }
 
-void DecoderProcess::finish(ProcessEnd end) {
+void DecoderProcess::finish(const ProcessEnd& end) {
     if (state_ == State::Ended)
         return;
     const bool wasDecoding = state_ == State::Decoding;

@@ -58,7 +58,7 @@ private:
     void breakOff(const QString& detail);
     void kill(ProcessEnd end);
     void reap();
-    void finish(ProcessEnd end);
+    void finish(const ProcessEnd& end);
     void armWatchdog();
 
     QString executable_;

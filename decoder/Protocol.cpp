@@ -138,10 +138,11 @@ private:
     bool ok_ = true;
 };
 
-template <typename T> std::optional<T> finish(const Reader& reader, T&& message) {
+// The message, when its payload was read exactly.
+template <typename T> std::optional<T> finish(const Reader& reader, T message) {
     if (!reader.finished())
         return std::nullopt;
-    return std::forward<T>(message);
+    return message;
 }
 
 } // namespace
@@ -231,7 +232,7 @@ std::optional<Hello> decodeHello(const QByteArray& payload) {
     Reader in(payload);
     Hello message;
     in.u32(&message.version);
-    return finish(in, std::move(message));
+    return finish(in, message);
 }
 
 std::optional<Configure> decodeConfigure(const QByteArray& payload) {
