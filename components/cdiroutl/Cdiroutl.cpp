@@ -448,7 +448,7 @@ bool TCDirectoryOutline::hasSubfolder(const QString& folderPath) const {
 
 void TCDirectoryOutline::showEvent(QShowEvent* event) {
     // The first showing is where a native control would have created its window.
-    if (!windowCreated_) {
+    if (!windowCreated_ && !palette::designMode()) {
         windowCreated_ = true;
         try {
             CreateWnd();

@@ -21,6 +21,9 @@ QWidget* ComponentPlugin::createWidget(QWidget* parent) {
     return entry_.create ? entry_.create(parent) : nullptr;
 }
 
-void ComponentPlugin::initialize(QDesignerFormEditorInterface*) {
+void ComponentPlugin::initialize(QDesignerFormEditorInterface* core) {
+    // Only a running Qt Designer hands over its core; a form loader does not.
+    if (core != nullptr)
+        palette::setDesignMode(true);
     initialized_ = true;
 }

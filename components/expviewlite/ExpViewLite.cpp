@@ -124,7 +124,7 @@ QStringList TExpViewLite::readSubfolders(const QString& folderPath, bool stopAtF
 
 void TExpViewLite::showEvent(QShowEvent* event) {
     // Qt has no "finished loading" notification; the first showing stands in for it.
-    if (!loaded_)
+    if (!loaded_ && !palette::designMode())
         Loaded();
     QTreeWidget::showEvent(event);
 }

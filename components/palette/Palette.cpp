@@ -9,7 +9,20 @@ std::vector<ComponentEntry>& entries() {
     static std::vector<ComponentEntry> list;
     return list;
 }
+
+bool& designModeFlag() {
+    static bool on = false;
+    return on;
+}
 } // namespace
+
+void setDesignMode(bool on) {
+    designModeFlag() = on;
+}
+
+bool designMode() {
+    return designModeFlag();
+}
 
 void registerComponent(ComponentEntry entry) {
     auto& list = entries();

@@ -29,6 +29,13 @@ void registerComponent(ComponentEntry entry);
 
 [[nodiscard]] const std::vector<ComponentEntry>& registeredComponents();
 
+// Whether the components live in a form designer. There the folder widgets
+// show no folders: a designer saves a tree's items into the form, and the
+// form would then carry one machine's folders (and gain them again at every
+// save). Built from the saved form, they fill themselves as usual.
+void setDesignMode(bool on);
+[[nodiscard]] bool designMode();
+
 // The palette page every component appears on (a widget-box group in Qt Designer).
 [[nodiscard]] QString pageName();
 
