@@ -22,7 +22,13 @@ void FullExpansion::start(QTreeWidgetItem* top) {
     cancel();
     if (top == nullptr)
         return;
-    pending_.push_back({top, std::make_shared<const std::vector<FolderId>>()});
+    // The folders above the start are on the way down too.
+    auto above = std::make_shared<std::vector<FolderId>>();
+    for (const QTreeWidgetItem* item = top->parent(); item != nullptr; item = item->parent()) {
+        if (const std::optional<FolderId> id = folderIdOf(pathOf_(item)))
+            above->push_back(*id);
+    }
+    pending_.push_back({top, std::move(above)});
     timer_.start();
 }
 

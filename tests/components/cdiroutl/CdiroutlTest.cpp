@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -350,3 +351,46 @@ TEST(cdiroutlRegistration, PutsTheOutlineOnThePalette) {
 }
 
 } // namespace
+
+TEST_F(cdiroutlOutline, StarAndDeepFoldersAndExpandButtons) {
+    ASSERT_TRUE(QFile::link(vol, real("Vol/Photos/Summer/up")));
+    QString deep = "Vol/docs";
+    for (int level = 0; level < 40; ++level)
+        deep += QStringLiteral("/level%1").arg(level);
+    tree.mkdir(deep);
+    startIn("Vol");
+    outline.resize(200, 200);
+    outline.show();
+
+    // Only folders holding a subfolder offer an expand button before they are read.
+    outline.setItemExpanded(1, true);
+    EXPECT_EQ(outline.itemAtIndex(itemAt("music"))->childIndicatorPolicy(),
+              QTreeWidgetItem::DontShowIndicator);
+    EXPECT_EQ(outline.itemAtIndex(itemAt("photos"))->childIndicatorPolicy(),
+              QTreeWidgetItem::ShowIndicator);
+
+    outline.setSelectedItem(itemAt("photos"));
+    QTest::keyClick(&outline, Qt::Key_Asterisk);
+    QTRY_VERIFY(outline.itemAtIndex(itemAt("photos/summer"))->isExpanded());
+    const QTreeWidgetItem* up = outline.itemAtIndex(itemAt("photos/summer/up"));
+    EXPECT_FALSE(up->isExpanded());
+    EXPECT_EQ(up->childCount(), 0);
+
+    // 40 levels down, the selected folder's name is scrolled into view.
+    outline.SetDirectory(real(deep));
+    EXPECT_EQ(outline.Directory(), real(deep));
+    const QTreeWidgetItem* last = outline.currentItem();
+    QTRY_VERIFY(outline.horizontalScrollBar()->value() > 0);
+    EXPECT_GE(outline.visualItemRect(last).left(), 0);
+    EXPECT_LT(outline.visualItemRect(last).left(), outline.viewport()->width());
+}
+
+TEST_F(cdiroutlOutline, StartedInADeletedFolderShowsItsNearestExistingParent) {
+    tree.mkdir("Vol/Photos/Gone/Deeper");
+    ASSERT_TRUE(QDir::setCurrent(real("Vol/Photos/Gone/Deeper")));
+    QDir(real("Vol/Photos/Gone")).removeRecursively();
+    outline.CreateWnd();
+    EXPECT_EQ(outline.Directory(), real("Vol/Photos"));
+    EXPECT_EQ(outline.itemText(outline.selectedItem()), "photos");
+    EXPECT_EQ(QDir::currentPath(), real("Vol/Photos"));
+}

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QMetaProperty>
+#include <QScrollBar>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -41,7 +42,7 @@ QStringList childTexts(const QTreeWidgetItem* node) {
 }
 
 QTreeWidgetItem* childNamed(const QTreeWidgetItem* node, const QString& text) {
-    for (int i = 0; i < node->childCount(); ++i) {
+    for (int i = 0; node != nullptr && i < node->childCount(); ++i) {
         if (node->child(i)->text(0) == text)
             return node->child(i);
     }
@@ -211,3 +212,35 @@ TEST(expviewliteRegistration, PutsTheViewOnThePalette) {
 }
 
 } // namespace
+
+TEST_F(expviewliteTree, StarOpensEverythingInStepsNeverFollowingALinkBackAndEscStopsIt) {
+    ASSERT_TRUE(QFile::link(tree.file("volA"), tree.file("volA/Alpha/x/up")));
+    view.Loaded();
+    view.resize(200, 200);
+    view.show();
+    QTreeWidgetItem* volA = view.topLevelItem(0);
+    view.setCurrentItem(volA);
+
+    // Esc before the first step: nothing opens.
+    QTest::keyClick(&view, Qt::Key_Asterisk);
+    EXPECT_FALSE(volA->isExpanded());
+    QTest::keyClick(&view, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(volA->isExpanded());
+
+    QTest::keyClick(&view, Qt::Key_Asterisk);
+    QTreeWidgetItem* up = nullptr;
+    QTRY_VERIFY((up = childNamed(childNamed(childNamed(volA, "Alpha"), "x"), "up")) != nullptr);
+    const QTreeWidgetItem* alpha = childNamed(volA, "Alpha");
+    QTRY_VERIFY(childNamed(volA, "gamma")->isExpanded() && childNamed(alpha, "y")->isExpanded());
+    // The link leads back to volA, already on the way down: shown, never opened.
+    EXPECT_FALSE(up->isExpanded());
+    EXPECT_EQ(up->childCount(), 0);
+    EXPECT_EQ(childTexts(volA), (QStringList{"Alpha", "beta", "gamma"}));
+
+    // The selected item's text is scrolled into view however narrow the view.
+    view.resize(40, 200);
+    view.setCurrentItem(up);
+    QTRY_VERIFY(view.horizontalScrollBar()->value() > 0);
+    EXPECT_GE(view.visualItemRect(up).left(), 0);
+}
