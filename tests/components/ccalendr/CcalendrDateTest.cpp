@@ -1,6 +1,7 @@
 #include "CalendarTestSupport.h"
 
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -147,4 +148,38 @@ TEST(ccalendrDate, CenturyLeapRules) {
     calendar->SetDay(29);
     EXPECT_EQ(calendar->CalendarDate(), QDate(2000, 2, 29));
     EXPECT_THROW(calendar->SetYear(1900), ECalendarDateError);
+}
+
+TEST(ccalendrDate, PropertyWritesNeverThrowButKeepOrClamp) {
+    const auto calendar = calendarOn(QDate(2023, 3, 31));
+    EXPECT_TRUE(calendar->setProperty("Month", 4));
+    EXPECT_EQ(calendar->CalendarDate(), QDate(2023, 4, 30));
+    EXPECT_TRUE(calendar->setProperty("Year", 10000));
+    EXPECT_EQ(calendar->CalendarDate(), QDate(2023, 4, 30));
+    calendar->SeTCCalendarDate(QDate(2024, 2, 29));
+    EXPECT_TRUE(calendar->setProperty("Year", 2025));
+    EXPECT_EQ(calendar->CalendarDate(), QDate(2025, 2, 28));
+    EXPECT_TRUE(calendar->setProperty("CalendarDate", QDate()));
+    EXPECT_TRUE(calendar->setProperty("Day", 31));
+    EXPECT_EQ(calendar->CalendarDate(), QDate(2025, 2, 28));
+}
+
+TEST(ccalendrDate, HomeEndPageKeysMoveToTheWeeksEndsAndNeighbourMonths) {
+    // 14 February 2024 is a Wednesday; its week runs from Monday 12 to Sunday 18.
+    const auto calendar = calendarOn(QDate(2024, 2, 14));
+    QSignalSpy clicks(calendar.get(), &TCCalendar::OnClick);
+    QTest::keyClick(calendar.get(), Qt::Key_Home);
+    EXPECT_EQ(calendar->CalendarDate(), QDate(2024, 2, 12));
+    QTest::keyClick(calendar.get(), Qt::Key_End);
+    EXPECT_EQ(calendar->CalendarDate(), QDate(2024, 2, 18));
+    QTest::keyClick(calendar.get(), Qt::Key_PageDown);
+    EXPECT_EQ(calendar->CalendarDate(), QDate(2024, 3, 18));
+    QTest::keyClick(calendar.get(), Qt::Key_PageUp);
+    QTest::keyClick(calendar.get(), Qt::Key_PageUp);
+    EXPECT_EQ(calendar->CalendarDate(), QDate(2024, 1, 18));
+    EXPECT_EQ(clicks.count(), 5);
+    // The first week of February 2024 starts on Thursday the 1st.
+    calendar->SetDay(2);
+    QTest::keyClick(calendar.get(), Qt::Key_Home);
+    EXPECT_EQ(calendar->Day(), 1);
 }

@@ -256,3 +256,23 @@ TEST(cgaugesRegistration, PutsTheGaugeOnThePalette) {
     EXPECT_NE(qobject_cast<TCGauge*>(created), nullptr);
     EXPECT_EQ(created->parent(), &parent);
 }
+
+TEST_F(cgaugesWidget, ADisabledGaugeIsDrawnGreyOnTheSamePixels) {
+    gauge.SetProgress(50);
+    const QImage enabled = screen();
+    gauge.setEnabled(false);
+    const QImage disabled = screen();
+    ASSERT_EQ(enabled.size(), disabled.size());
+    bool anyRed = false;
+    for (int y = 0; y < disabled.height(); ++y) {
+        for (int x = 0; x < disabled.width(); ++x) {
+            const QRgb pixel = disabled.pixel(x, y);
+            EXPECT_EQ(qRed(pixel), qGreen(pixel)) << x << "," << y;
+            EXPECT_EQ(qGreen(pixel), qBlue(pixel)) << x << "," << y;
+            // Black frame stays black; everything else changed only in colour.
+            EXPECT_EQ(enabled.pixel(x, y) == qRgb(0, 0, 0), pixel == qRgb(0, 0, 0));
+            anyRed = anyRed || enabled.pixel(x, y) == kRed;
+        }
+    }
+    EXPECT_TRUE(anyRed);
+}
