@@ -19,8 +19,10 @@
 //
 //   2. catalogueReady(catalogue) follows once the first decoder has loaded
 //      them: catalogue.plugins lists each loaded plug-in (its file, its
-//      GetPluginInfo texts and patterns: register each import filter's
-//      extensions with the window's PictureFormats and log as before);
+//      GetPluginInfo texts and patterns; importFilterFormats(catalogue) in
+//      decoder/CatalogueFormats.h gives the extensions to register with the
+//      window's PictureFormats); an empty list is the case for the two
+//      "no plug-ins" log lines;
 //      catalogue.leftOut lists files left out with the reason. For the
 //      message pane use pluginLeftOutMessage(file, reason) ("プラグインを
 //      読み込めませんでした: …"). Entries whose reason is NotAPluginReason

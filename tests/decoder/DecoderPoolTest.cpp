@@ -3,6 +3,7 @@
 // are used only while their files are unchanged.
 
 #include "DecoderFixture.h"
+#include "decoder/CatalogueFormats.h"
 #include "decoder/DecoderTexts.h"
 
 #include <QFile>
@@ -50,6 +51,10 @@ TEST(DecoderPool, LeavesOutPluginsThatFailWhileLoadingAndNamesWhy) {
     EXPECT_TRUE(reasonFor(catalogue, "/exit_on_load.spi").contains("終了コード 7"));
     EXPECT_FALSE(reasonFor(catalogue, "/truncated.spi").isEmpty());
     EXPECT_EQ(reasonFor(catalogue, "/notes.spi"), decoder::NotAPluginReason);
+    const QList<decoder::CatalogueFormat> formats = decoder::importFilterFormats(catalogue);
+    ASSERT_EQ(formats.size(), 1);
+    EXPECT_EQ(formats[0].extension, "mis");
+    EXPECT_EQ(formats[0].description, "Misbehaving pictures");
     EXPECT_EQ(decoder::pluginLeftOutMessage("/p/x.spi", "why"),
               "プラグインを読み込めませんでした: /p/x.spi (why)");
 }
