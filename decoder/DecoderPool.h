@@ -13,9 +13,12 @@
 //      Masks name their folder: the window resolves the plug-in setting
 //      itself (the Susie folder through settings::susiePluginDirectory(
 //      platform::installedPluginDirectory()), or pluginSearchMask(SPIDirectory)),
-//      and passes no mask at all when that folder is empty. This (re)starts
-//      the decoders, forgets every cached picture and every plug-in left out
-//      before (the user may have fixed it), and loads the plug-ins afresh.
+//      and passes an empty list when there is no folder (the Susie key's
+//      "Path" empty): the decoders then read the built-in formats only. This
+//      (re)starts the decoders, forgets every cached picture and every
+//      plug-in left out before (the user may have fixed it), and loads the
+//      plug-ins afresh. Call it as early as possible: the plug-ins load in
+//      the decoders while the window builds. Requests made before it wait.
 //
 //   2. catalogueReady(catalogue) follows once the first decoder has loaded
 //      them: catalogue.plugins lists each loaded plug-in (its file, its
