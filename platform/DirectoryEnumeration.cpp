@@ -1,5 +1,7 @@
 #include "platform/DirectoryEnumeration.h"
 
+#include "platform/NativePath.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -57,7 +59,7 @@ bool AttributeRule::admits(const DirectoryEntry& entry) const {
 std::unique_ptr<DirectoryEnumeration> DirectoryEnumeration::open(const QString& directory,
                                                                  AttributeRule rule) {
     // glibc opens the directory close-on-exec.
-    DIR* dir = ::opendir(QFile::encodeName(directory).constData());
+    DIR* dir = ::opendir(encodePath(directory).constData());
     if (dir == nullptr)
         return nullptr;
     return std::unique_ptr<DirectoryEnumeration>(new DirectoryEnumeration(dir, directory, rule));
@@ -83,7 +85,7 @@ std::optional<DirectoryEntry> DirectoryEnumeration::next() {
         if (isDotOrDotDot(raw->d_name))
             continue;
         DirectoryEntry entry;
-        entry.name = QFile::decodeName(raw->d_name);
+        entry.name = decodePath(raw->d_name);
         entry.isHidden = raw->d_name[0] == '.';
         classify(dirOf(handle_), *raw, entry);
         if (rule_.admits(entry))

@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/NativePath.h"
+
 #include <QDir>
 #include <QFile>
 #include <cerrno>
@@ -49,11 +51,11 @@ QString currentDirectory() {
             return QDir::currentPath();
         buffer.resize(buffer.size() * 2);
     }
-    return QString::fromUtf8(buffer.constData());
+    return decodePath(buffer.constData());
 }
 
 bool setCurrentDirectory(const QString& path) {
-    return !path.isEmpty() && ::chdir(QFile::encodeName(path).constData()) == 0;
+    return !path.isEmpty() && ::chdir(encodePath(path).constData()) == 0;
 }
 
 } // namespace platform
