@@ -6,6 +6,7 @@
 #include "settings/SettingsSchema.h"
 
 #include <cerrno>
+#include <optional>
 
 namespace {
 
@@ -58,16 +59,33 @@ SortResult SortAction::run(const SortRequest& request) {
     if (platform::fileExists(destination) && !settleNameClash(destination))
         return {};
 
+    // A move that replaces a file keeps the older one until the source is gone:
+    // a move that cannot finish puts it back.
+    std::optional<platform::KeptFile> older;
+    if (request.move && platform::fileExists(destination)) {
+        older = platform::KeptFile::keep(destination);
+        if (!older) {
+            prompter_.warning(CopyFailed);
+            return {};
+        }
+    }
     // The copy is on disk (data and folder entry) before the source goes.
     if (!platform::copyFileReplacing(source, destination)) {
+        if (older)
+            (void)older->restore();
         prompter_.warning(CopyFailed);
         return {};
     }
     if (request.move && !platform::deleteFile(source)) {
-        (void)platform::deleteFile(destination);
+        if (older)
+            (void)older->restore();
+        else
+            (void)platform::deleteFile(destination);
         prompter_.warning(DeleteFailed);
         return {};
     }
+    if (older)
+        older->release();
     return {true, copyLine(request.number, source, destination, request.move)};
 }
 

@@ -1,7 +1,14 @@
 #include "platform/FileOps.h"
 
+#include "platform/NativePath.h"
+
 #include <QFile>
 #include <QLoggingCategory>
+#include <QMutex>
+#include <QRandomGenerator>
+#include <QSet>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -9,9 +16,11 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0) // older C libraries declare only the system call
@@ -38,6 +47,10 @@ public:
             ::close(fd_);
         fd_ = -1;
     }
+    void adopt(int fd) {
+        reset();
+        fd_ = fd;
+    }
     // Closes and reports close()'s own failure (delayed write errors surface here).
     int closeChecked() {
         const int fd = fd_;
@@ -50,7 +63,7 @@ private:
 };
 
 QByteArray encoded(const QString& path) {
-    return QFile::encodeName(path);
+    return encodePath(path);
 }
 
 // The folder part of an encoded path: "." for a bare name, "/" for a name in the root.
@@ -139,13 +152,14 @@ int copyData(int in, int out, off_t sourceSize) {
     }
 }
 
-// Template for the temporary file: ".<name>.sorteka-XXXXXX" in the target's
-// folder, with the name shortened so the whole stays within NAME_MAX.
-QByteArray temporaryTemplate(const QByteArray& folder, const QByteArray& targetName) {
-    constexpr qsizetype Decoration = 1 + 9 + 6; // ".", ".sorteka-", "XXXXXX"
+// Template for a hidden file beside `targetName`: ".<name><marker>XXXXXX" in
+// `folder`, with the name shortened so the whole stays within NAME_MAX.
+QByteArray hiddenTemplate(const QByteArray& folder, const QByteArray& targetName,
+                          QByteArrayView marker) {
+    const qsizetype decoration = 1 + marker.size() + 6;
     QByteArray name = targetName;
-    if (name.size() > NAME_MAX - Decoration) {
-        name.truncate(NAME_MAX - Decoration);
+    if (name.size() > NAME_MAX - decoration) {
+        name.truncate(NAME_MAX - decoration);
         // Never end inside a UTF-8 sequence: drop continuation bytes and their lead.
         while (!name.isEmpty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80)
             name.chop(1);
@@ -155,40 +169,120 @@ QByteArray temporaryTemplate(const QByteArray& folder, const QByteArray& targetN
     QByteArray result = folder;
     if (!result.endsWith('/'))
         result += '/';
-    return result + '.' + name + ".sorteka-XXXXXX";
+    return result + '.' + name + marker.toByteArray() + "XXXXXX";
 }
 
-// The copy proper, once the source is open; `temporaryPath` names the temporary
-// file while it exists so the caller can remove it on failure.
-int copyOpenSource(int in, const struct stat& source, const QByteArray& target,
-                   QByteArray& temporaryPath) {
-    const QByteArray folder = folderOf(target);
-    QByteArray pattern = temporaryTemplate(folder, nameOf(target));
-    Fd out(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (!out.valid())
-        return errno;
-    temporaryPath = pattern;
+constexpr QByteArrayView TemporaryMarker = ".sorteka-";
+constexpr QByteArrayView KeptMarker = ".sorteka-kept-";
 
-    if (const int err = copyData(in, out.get(), source.st_size))
+QByteArray temporaryTemplate(const QByteArray& folder, const QByteArray& targetName) {
+    return hiddenTemplate(folder, targetName, TemporaryMarker);
+}
+
+// A template with its "XXXXXX" filled in.
+QByteArray randomName(QByteArray name) {
+    static constexpr char Letters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (qsizetype i = name.size() - 6; i < name.size(); ++i)
+        name[i] = Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))];
+    return name;
+}
+
+// Writes the copy's data, permission bits and times to `out` and makes them durable.
+int fillCopy(int in, int out, const struct stat& source) {
+    if (const int err = copyData(in, out, source.st_size))
         return err;
     // Read-only stays read-only; set-id bits are not carried to a copy.
-    if (::fchmod(out.get(), source.st_mode & 0777) != 0)
+    if (::fchmod(out, source.st_mode & 0777) != 0)
         return errno;
     const struct timespec times[2] = {source.st_atim, source.st_mtim};
-    if (::futimens(out.get(), times) != 0)
+    if (::futimens(out, times) != 0)
         return errno;
-    if (::fsync(out.get()) != 0)
+    if (::fsync(out) != 0)
         return errno;
     // The copy is on disk now and nobody reads it soon: its pages leave the
     // cache at once instead of pushing out pages that are in use, which also
     // spares a long run of copies the kernel's work of making room.
-    (void)::posix_fadvise(out.get(), 0, 0, POSIX_FADV_DONTNEED);
+    (void)::posix_fadvise(out, 0, 0, POSIX_FADV_DONTNEED);
+    return 0;
+}
+
+// A named temporary in `folder`, locked for as long as it is open, so a sweep
+// can tell one still being written from one a killed copy left behind.
+int createNamedTemporary(const QByteArray& folder, const QByteArray& targetName,
+                         QByteArray& temporaryPath, Fd& out) {
+    QByteArray pattern = temporaryTemplate(folder, targetName);
+    out.adopt(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (!out.valid())
+        return errno;
+    temporaryPath = pattern;
+    if (::flock(out.get(), LOCK_EX | LOCK_NB) != 0)
+        return errno;
+    return 0;
+}
+
+// The copy proper, once the source is open. The data goes to a file without a
+// name in the target's folder, which vanishes by itself if the program is
+// killed, and gets its name only once it is on disk. Where the file system
+// has no unnamed files, a hidden named temporary stands in; `temporaryPath`
+// names it while it exists so the caller can remove it on failure.
+int copyOpenSource(int in, const struct stat& source, const QByteArray& target,
+                   QByteArray& temporaryPath) {
+    const QByteArray folder = folderOf(target);
+    Fd out(::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (!out.valid() && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return errno;
+    // The unnamed file gets its name through /proc; without /proc (or with a
+    // process /proc keeps closed to itself) it could never be named.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(out.get());
+    if (out.valid() && ::access(self.constData(), F_OK) != 0)
+        out.reset();
+    const bool unnamed = out.valid();
+    if (!unnamed) {
+        if (const int err = createNamedTemporary(folder, nameOf(target), temporaryPath, out))
+            return err;
+    }
+    if (const int err = fillCopy(in, out.get(), source))
+        return err;
+
+    if (unnamed) {
+        // Straight to the target's name where that is free; a name taken
+        // meanwhile, or a file to replace, goes through a hidden name that is
+        // then renamed over it in one step.
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) ==
+            0) {
+            if (const int err = out.closeChecked())
+                return err;
+            return syncFolder(folder);
+        }
+        if (errno != EEXIST)
+            return errno;
+        for (int attempt = 0; temporaryPath.isEmpty(); ++attempt) {
+            const QByteArray name = randomName(temporaryTemplate(folder, nameOf(target)));
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(),
+                         AT_SYMLINK_FOLLOW) == 0)
+                temporaryPath = name;
+            else if (errno != EEXIST || attempt > 100)
+                return errno;
+        }
+    }
     if (const int err = out.closeChecked())
         return err;
-    if (::rename(pattern.constData(), target.constData()) != 0)
+    if (::rename(temporaryPath.constData(), target.constData()) != 0)
         return errno;
     temporaryPath.clear();
     return syncFolder(folder);
+}
+
+// The first copy of a run into a folder clears what killed copies left there.
+void sweepFolderOnce(const QByteArray& folder) {
+    static QMutex mutex;
+    static QSet<QByteArray> swept;
+    const QMutexLocker lock(&mutex);
+    if (swept.contains(folder))
+        return;
+    swept.insert(folder);
+    removeAbandonedTemporaries(decodePath(folder), AbandonedTemporaryAge);
 }
 
 } // namespace
@@ -241,6 +335,7 @@ FileResult copyFileReplacing(const QString& source, const QString& target) {
         return result;
     }
 
+    sweepFolderOnce(folderOf(to));
     QByteArray temporaryPath;
     const int err = copyOpenSource(in.get(), st, to, temporaryPath);
     if (!temporaryPath.isEmpty())
@@ -249,31 +344,44 @@ FileResult copyFileReplacing(const QString& source, const QString& target) {
         qCDebug(lcFileOps) << "copy" << source << "to" << target << "failed:" << strerror(err);
         return FileResult::failure(err);
     }
-    removeStaleTemporaries(target, StaleTemporaryAge);
     return FileResult::success();
 }
 
-int removeStaleTemporaries(const QString& target, std::chrono::seconds olderThan) {
-    const QByteArray to = encoded(target);
-    const QByteArray folder = folderOf(to);
-    // The template without its random part: ".<name>.sorteka-".
-    QByteArray prefix = temporaryTemplate(QByteArray(), nameOf(to));
-    prefix.chop(6);
-    prefix.remove(0, 1); // the "/" temporaryTemplate put before the name
-    DIR* dir = ::opendir(folder.constData());
+namespace {
+
+// ".<name><marker>XXXXXX", the suffix letters and digits only.
+bool hasHiddenForm(const QByteArray& name, QByteArrayView marker) {
+    return name.startsWith('.') && name.size() >= 1 + marker.size() + 6 &&
+           name.sliced(name.size() - 6 - marker.size(), marker.size()) == marker &&
+           std::all_of(name.end() - 6, name.end(), [](char c) { return std::isalnum(uchar(c)); });
+}
+
+} // namespace
+
+int removeAbandonedTemporaries(const QString& folder, std::chrono::seconds olderThan) {
+    DIR* dir = ::opendir(encoded(folder).constData());
     if (dir == nullptr)
         return 0;
     int removed = 0;
     const time_t limit = ::time(nullptr) - static_cast<time_t>(olderThan.count());
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
-        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+        const bool temporary = hasHiddenForm(name, TemporaryMarker);
+        if (!temporary && !hasHiddenForm(name, KeptMarker))
             continue;
         struct stat st {};
-        // ctime moves with every write and with the final chmod and times of a
-        // copy still running elsewhere, so only abandoned files are this old.
         if (::fstatat(::dirfd(dir), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(st.st_mode) || st.st_ctim.tv_sec > limit)
+            continue;
+        // A kept file that is the only link left is the older file of a move
+        // that never completed: it stays. One still linked at its own name is
+        // a spare.
+        if (!temporary && st.st_nlink < 2)
+            continue;
+        // A copy or move still running holds its lock.
+        Fd file(::openat(::dirfd(dir), name.constData(),
+                         O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+        if (!file.valid() || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
             continue;
         if (::unlinkat(::dirfd(dir), name.constData(), 0) == 0)
             ++removed;
@@ -315,6 +423,74 @@ FileResult deleteFile(const QString& path) {
     if (::unlink(encoded(path).constData()) != 0)
         return FileResult::failure(errno);
     return FileResult::success();
+}
+
+std::optional<KeptFile> KeptFile::keep(const QString& path) {
+    const QByteArray name = encoded(path);
+    const QByteArray pattern = hiddenTemplate(folderOf(name), nameOf(name), KeptMarker);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray hidden = randomName(pattern);
+        if (::link(name.constData(), hidden.constData()) == 0)
+            return KeptFile(name, hidden, false);
+        if (errno == EEXIST)
+            continue;
+        // No hard links here (a memory card's file system): the file steps
+        // aside under the hidden name instead, leaving its own name free.
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK)
+            return std::nullopt;
+        const FileResult aside = renameNoReplace(decodePath(name), decodePath(hidden));
+        if (aside)
+            return KeptFile(name, hidden, true);
+        if (aside.error != EEXIST)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+KeptFile::KeptFile(QByteArray path, QByteArray hidden, bool steppedAside)
+    : path_(std::move(path)), hidden_(std::move(hidden)), steppedAside_(steppedAside) {
+    // Held while the move runs, so another run's sweep leaves the name alone.
+    lock_ = ::open(hidden_.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (lock_ >= 0)
+        (void)::flock(lock_, LOCK_EX | LOCK_NB);
+}
+
+KeptFile::KeptFile(KeptFile&& other) noexcept
+    : path_(std::move(other.path_)), hidden_(std::exchange(other.hidden_, {})),
+      steppedAside_(other.steppedAside_), lock_(std::exchange(other.lock_, -1)) {}
+
+KeptFile& KeptFile::operator=(KeptFile&& other) noexcept {
+    if (this != &other) {
+        if (lock_ >= 0)
+            ::close(lock_);
+        path_ = std::move(other.path_);
+        hidden_ = std::exchange(other.hidden_, {});
+        steppedAside_ = other.steppedAside_;
+        lock_ = std::exchange(other.lock_, -1);
+    }
+    return *this;
+}
+
+KeptFile::~KeptFile() {
+    if (lock_ >= 0)
+        ::close(lock_);
+}
+
+FileResult KeptFile::restore() {
+    if (hidden_.isEmpty())
+        return FileResult::success();
+    if (::rename(hidden_.constData(), path_.constData()) != 0)
+        return FileResult::failure(errno);
+    // Renaming one link of a file over another link of it changes nothing.
+    ::unlink(hidden_.constData());
+    hidden_.clear();
+    return syncDirectory(decodePath(folderOf(path_)));
+}
+
+void KeptFile::release() {
+    if (!hidden_.isEmpty())
+        ::unlink(hidden_.constData());
+    hidden_.clear();
 }
 
 FileResult syncDirectory(const QString& path) {

@@ -3,8 +3,10 @@
 // File-system operations behind one small interface. Each answers success or
 // failure; a failure carries errno's text for a clear message. None throws.
 
+#include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <optional>
 
 namespace platform {
 
@@ -27,7 +29,7 @@ struct FileResult {
 FileResult createDirectory(const QString& path);
 
 // Copies `source` to `target`, replacing `target` when it exists. Durable and
-// atomic: the data goes to a temporary file in the target's folder, is fsynced
+// atomic: the data goes to an unnamed file in the target's folder, is fsynced
 // with the source's permission bits and modification time, and is renamed over
 // `target`, then the folder is fsynced. On any failure `target` is untouched and
 // no temporary file is left behind. Set-id bits are not copied.
@@ -38,14 +40,17 @@ FileResult createDirectory(const QString& path);
 // failure, so that a move never deletes its source on an unconfirmed copy.
 FileResult copyFileReplacing(const QString& source, const QString& target);
 
-// A copy that was killed leaves its temporary file behind. After each successful
-// copy, such leftovers for the same target name are removed once nothing has
-// touched them for this long.
-inline constexpr std::chrono::seconds StaleTemporaryAge{600};
+// A copy writes an unnamed file, which a kill leaves nothing of. Where the file
+// system has no unnamed files it writes a hidden ".<name>.sorteka-XXXXXX",
+// locked while the copy runs. The first copy of a run into a folder removes the
+// ones killed copies left there.
+inline constexpr std::chrono::seconds AbandonedTemporaryAge{2};
 
-// Removes the temporary files of earlier copies to `target` whose status has not
-// changed for `olderThan`; returns how many. Never touches anything else.
-int removeStaleTemporaries(const QString& target, std::chrono::seconds olderThan);
+// Removes from `folder` the temporary files of copies that are no longer
+// running (unlocked) and unchanged for `olderThan`, and the spare names of
+// kept files (below) whose file is still at its own name; returns how many.
+// Never touches anything else.
+int removeAbandonedTemporaries(const QString& folder, std::chrono::seconds olderThan);
 
 // Renames `from` to `to`; fails (EEXIST) rather than replacing an existing `to`,
 // also when `to` appears between any check and the rename.
@@ -59,6 +64,34 @@ FileResult renameByLinking(const QString& from, const QString& to);
 
 // Deletes a file (not a directory).
 FileResult deleteFile(const QString& path);
+
+// The file at a name that a move is about to replace, kept under a hidden name
+// (".<name>.sorteka-kept-XXXXXX") in its folder until the move completed, so
+// it can be put back when the source cannot be deleted. Kept as a second hard
+// link, so the name itself never goes missing; where the file system has no
+// hard links the file steps aside under the hidden name instead. A kept file
+// neither restored nor released stays under its hidden name: never lost.
+class KeptFile {
+public:
+    // Keeps the file now at `path`; nothing when it cannot (nothing changed then).
+    [[nodiscard]] static std::optional<KeptFile> keep(const QString& path);
+    KeptFile(KeptFile&& other) noexcept;
+    KeptFile& operator=(KeptFile&& other) noexcept;
+    ~KeptFile();
+    // Puts the kept file back at its name, replacing what is there now.
+    FileResult restore();
+    // The move completed: the hidden name goes.
+    void release();
+    // True when the file left its name for the hidden one (no hard links).
+    [[nodiscard]] bool steppedAside() const { return steppedAside_; }
+
+private:
+    KeptFile(QByteArray path, QByteArray hidden, bool steppedAside);
+    QByteArray path_;
+    QByteArray hidden_;
+    bool steppedAside_ = false;
+    int lock_ = -1;
+};
 
 // fsyncs a directory so renames and deletions in it are on disk.
 FileResult syncDirectory(const QString& path);

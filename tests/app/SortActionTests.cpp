@@ -3,6 +3,7 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -154,14 +155,56 @@ TEST_F(SortActionTest, ARelativeDestinationResolvesAgainstTheCurrentDirectory) {
     EXPECT_TRUE(QFileInfo::exists(dest + "/tama.jpg"));
 }
 
-TEST_F(SortActionTest, ASourceThatCannotBeDeletedStaysAndTheCopyGoes) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root deletes from folders without write permission";
-    QFile::setPermissions(source, QFile::ReadOwner | QFile::ExeOwner);
-    const bool done = sort(true).done;
-    QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_FALSE(done);
-    EXPECT_EQ(prompter.warnings, QStringList{SortAction::DeleteFailed});
-    EXPECT_TRUE(QFileInfo::exists(source + "tama.jpg"));
-    EXPECT_FALSE(QFileInfo::exists(dest + "/tama.jpg"));
+namespace {
+
+// While alive, the test acts as an ordinary user would: root may delete from a
+// folder without write permission, which is what the next tests need refused.
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser() : root_(::geteuid() == 0) {
+        if (root_ && ::seteuid(65534) != 0)
+            qFatal("cannot act as an ordinary user");
+    }
+    ~AsOrdinaryUser() {
+        if (root_ && ::seteuid(0) != 0)
+            qFatal("cannot act as root again");
+    }
+
+private:
+    bool root_;
+};
+
+} // namespace
+
+TEST_F(SortActionTest, AMoveWhoseSourceCannotBeDeletedLeavesEverythingAsItWas) {
+    // Readable and writable for the ordinary user the sort runs as.
+    QFile::setPermissions(tmp.path(), QFile::Permissions(0x7755));
+    QFile::setPermissions(dest, QFile::Permissions(0x7777));
+    QFile::setPermissions(source + "tama.jpg", QFile::Permissions(0x6644));
+    for (const bool olderFile : {false, true}) {
+        SCOPED_TRACE(olderFile ? "replacing an older file" : "to a free name");
+        prompter.warnings.clear();
+        if (olderFile) {
+            tmp.write("dest/tama.jpg", "older picture");
+            prompter.confirmAnswers = {true};
+        }
+        QFile::setPermissions(source, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                          QFile::ExeOther);
+        bool done = false;
+        {
+            AsOrdinaryUser user;
+            done = sort(true).done;
+        }
+        QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_FALSE(done);
+        EXPECT_EQ(prompter.warnings, QStringList{SortAction::DeleteFailed});
+        EXPECT_EQ(readAll(source + "tama.jpg"), "new picture");
+        // The older file is back at its name, and nothing else is left.
+        const QStringList left =
+            QDir(dest).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        EXPECT_EQ(left, olderFile ? QStringList{"tama.jpg"} : QStringList{});
+        if (olderFile) {
+            EXPECT_EQ(readAll(dest + "/tama.jpg"), "older picture");
+        }
+    }
 }
