@@ -10,6 +10,7 @@
 #include "dialogs/FormFont.h"
 #include "dialogs/Option.h"
 #include "dialogs/Prompter.h"
+#include "dialogs/QueuedInput.h"
 #include "graphics/PictureFormats.h"
 #include "graphics/PicturePreview.h"
 #include "platform/Paths.h"
@@ -164,10 +165,14 @@ void TfrmMain::FormShow() {
 
 void TfrmMain::OpenDirectory(const QString& path) {
     browser_.OpenDirectory(path);
+    discardQueuedInput();
 }
 
 void TfrmMain::NextPicture() {
     browser_.NextPicture();
+    // A key typed while the next picture was loading was meant for the one
+    // before it: no key acts on a picture the user has not seen.
+    discardQueuedInput();
 }
 
 bool TfrmMain::ShowPicture(const QString& path) {

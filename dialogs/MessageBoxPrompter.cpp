@@ -1,6 +1,7 @@
 #include "dialogs/MessageBoxPrompter.h"
 
 #include "dialogs/MessageBoxes.h"
+#include "dialogs/QueuedInput.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -23,25 +24,30 @@ void centreOnScreen(QWidget& box) {
     }
 }
 
+// Shows a box centred and waits for its answer. A key typed before the box
+// appeared (a quick Space after a digit) must not answer a question nobody saw.
+int runCentred(QDialog& box) {
+    centreOnScreen(box);
+    discardQueuedInput();
+    return box.exec();
+}
+
 } // namespace
 
 void MessageBoxPrompter::warning(const QString& text) {
     auto box = makeWarningBox(text);
-    centreOnScreen(*box);
-    box->exec();
+    runCentred(*box);
 }
 
 bool MessageBoxPrompter::confirm(const QString& text) {
     auto box = makeConfirmationBox(text);
-    centreOnScreen(*box);
-    box->exec();
+    runCentred(*box);
     return box->clickedButton() == box->button(QMessageBox::Yes);
 }
 
 void MessageBoxPrompter::error(const QString& caption, const QString& text) {
     auto box = makeErrorBox(caption, text);
-    centreOnScreen(*box);
-    box->exec();
+    runCentred(*box);
 }
 
 std::optional<QString> MessageBoxPrompter::inputText(const QString& caption, const QString& prompt,
@@ -62,8 +68,7 @@ std::optional<QString> MessageBoxPrompter::inputText(const QString& caption, con
     layout->addWidget(label);
     layout->addWidget(edit);
     layout->addWidget(buttons);
-    centreOnScreen(dialog);
-    if (dialog.exec() != QDialog::Accepted)
+    if (runCentred(dialog) != QDialog::Accepted)
         return std::nullopt;
     return edit->text();
 }

@@ -1,0 +1,175 @@
+// A key acts once, and only on the picture the user saw: real message boxes in
+// a real modal loop, answered with real key events, and keys queued in the
+// event loop the way a quick typist queues them.
+
+#include "../settings/SettingsTestSupport.h"
+#include "app/Main.h"
+#include "dialogs/MessageBoxPrompter.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Answers every modal box that appears with one real key press, and counts them.
+class BoxAnswerer : public QObject {
+public:
+    explicit BoxAnswerer(Qt::Key answer) : answer_(answer) {
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box || box == answered_)
+                return;
+            answered_ = box;
+            if (auto* message = qobject_cast<QMessageBox*>(box))
+                texts.append(message->text());
+            QTest::keyClick(box, answer_);
+        });
+        poll_.start(1);
+    }
+    QStringList texts;
+
+private:
+    Qt::Key answer_;
+    QTimer poll_;
+    QPointer<QWidget> answered_;
+};
+
+// Types `key` as the window system delivers a key typed ahead: it waits in the
+// event loop, then goes to the window with the keyboard focus at that moment,
+// which is a modal box once one is on screen.
+void typeAhead(Qt::Key key) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [key] {
+            QWidget* box = QApplication::activeModalWidget();
+            QTest::keyClick(box ? box->windowHandle() : QGuiApplication::focusWindow(), key);
+        },
+        Qt::QueuedConnection);
+}
+
+class KeyIntegrity : public ::testing::Test {
+protected:
+    TempDir tmp;
+    MessageBoxPrompter prompter;
+
+    void SetUp() override { prepare(); }
+    void TearDown() override { removeStore(); }
+
+    // Two pictures to sort, and older files of both names in the destination.
+    void prepare() {
+        QDir(tmp.file("src")).removeRecursively();
+        QDir(tmp.file("dest")).removeRecursively();
+        QDir(tmp.file("new")).removeRecursively();
+        tmp.mkdir("src");
+        for (const char* name : {"p3.bmp", "p1.bmp"}) {
+            QImage picture(4, 3, QImage::Format_RGB32);
+            picture.fill(Qt::green);
+            picture.save(tmp.file(QStringLiteral("src/") + name), "BMP");
+            tmp.write(QStringLiteral("dest/") + name, "older");
+        }
+    }
+
+    void configure(const QString& destination, int overwrite, int method) {
+        writeStore(QStringLiteral("[Setting]\nOverwrite=%1\nMethod=%2\n[0]\nDirectory=%3\n")
+                       .arg(overwrite)
+                       .arg(method)
+                       .arg(destination)
+                       .toUtf8());
+    }
+    [[nodiscard]] int sourcesLeft() const {
+        return int(QDir(tmp.file("src")).entryList(QDir::Files).size());
+    }
+    [[nodiscard]] int olderFilesLeft() const {
+        int n = 0;
+        for (const char* name : {"p3.bmp", "p1.bmp"})
+            n += readAll(tmp.file(QStringLiteral("dest/") + name)) == "older";
+        return n;
+    }
+    static void activate(QWidget& window) {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+};
+
+} // namespace
+
+TEST_F(KeyIntegrity, ADigitActsOnceWhateverHasTheFocusAndWhateverBoxWasShown) {
+    struct Case {
+        const char* what;
+        const char* destination;
+        int overwrite;
+        Qt::Key answer;
+        int boxes;
+        int moved;
+    };
+    const Case cases[] = {
+        {"overwrite, yes", "dest", 0, Qt::Key_Return, 1, 1},
+        {"overwrite, no", "dest", 0, Qt::Key_Escape, 1, 0},
+        {"create the folder, yes", "new", 0, Qt::Key_Return, 1, 1},
+        {"unknown policy warning", "dest", 7, Qt::Key_Return, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        configure(tmp.file(c.destination), c.overwrite, 0);
+        TfrmMain window(prompter);
+        activate(window);
+        window.OpenDirectory(tmp.file("src"));
+        // A click on the move button leaves the focus on it; the key travels
+        // up from there to the window once the box has gone.
+        QTest::mouseClick(window.methodItems[1], Qt::LeftButton, {}, QPoint(8, 8));
+        ASSERT_EQ(window.methodIndex(), 1);
+        const int before = sourcesLeft();
+
+        BoxAnswerer answerer(c.answer);
+        QTest::keyClick(window.windowHandle(), Qt::Key_1);
+        EXPECT_EQ(answerer.texts.size(), c.boxes) << answerer.texts.join(" / ").toStdString();
+        EXPECT_EQ(before - sourcesLeft(), c.moved);
+        prepare();
+    }
+}
+
+TEST_F(KeyIntegrity, AKeyTypedBeforeTheQuestionAppearedNeverAnswersIt) {
+    for (const Qt::Key typedAhead : {Qt::Key_Space, Qt::Key_Return}) {
+        configure(tmp.file("dest"), 0, 1);
+        TfrmMain window(prompter);
+        activate(window);
+        window.OpenDirectory(tmp.file("src"));
+
+        // "1" then Space (or Enter) reach the event loop before the question
+        // exists; only the answer given while it is on screen counts.
+        BoxAnswerer answerer(Qt::Key_Escape);
+        typeAhead(Qt::Key_1);
+        typeAhead(typedAhead);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !answerer.texts.isEmpty(); }));
+        EXPECT_EQ(answerer.texts, QStringList{SortAction::AskOverwrite});
+        EXPECT_EQ(olderFilesLeft(), 2);
+        EXPECT_EQ(sourcesLeft(), 2);
+        prepare();
+    }
+}
+
+TEST_F(KeyIntegrity, KeysTypedWhileTheNextPictureLoadedAreDropped) {
+    configure(tmp.file("dest"), 1, 1);
+    TfrmMain window(prompter);
+    activate(window);
+    window.OpenDirectory(tmp.file("src"));
+    const QString first = window.browser().CurrentFile;
+
+    // Space shows the next picture; the "1" typed during the load was meant for
+    // the picture before it, which is gone from the screen by then.
+    typeAhead(Qt::Key_Space);
+    typeAhead(Qt::Key_1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.browser().CurrentFile != first; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sourcesLeft(), 2);
+
+    // A key pressed while the picture is on screen acts on it.
+    QTest::keyClick(window.windowHandle(), Qt::Key_1);
+    EXPECT_EQ(sourcesLeft(), 1);
+}
