@@ -47,6 +47,38 @@ TEST_P(MalformedPlugin, FailsCleanlyAndLeavesNoHandle) {
     EXPECT_EQ(SpiLiveHandleCount(), handles);
 }
 
+TEST(MalformedPluginSelf, AHandleGivenAgainIsRefusedAndNeverFreedUnderAShownPicture) {
+    TSPIs spis;
+    spis.Add(CreateSPI(testPlugin("malformed")));
+    TempDir dir;
+    const QString file = dir.write("cached.bad", malformedData(100));
+    const auto loadFails = [&file] {
+        TSPIBitmap again;
+        try {
+            again.loadFromFile(file);
+        } catch (const EInvalidGraphic&) {
+            return again.isEmpty();
+        }
+        return false;
+    };
+    {
+        // The first picture keeps the handle as its pixels; the plug-in giving
+        // it again must neither share nor free them (nor turn them over).
+        TSPIBitmap shown;
+        shown.loadFromFile(file);
+        const QImage before = shown.image().copy();
+        EXPECT_TRUE(loadFails());
+        EXPECT_EQ(shown.image(), before);
+    }
+    // Freed with the picture, the handle is stale for good: a block made later
+    // can never be reached through it.
+    const HLOCAL later = LocalAlloc(LMEM_ZEROINIT, 8);
+    EXPECT_TRUE(loadFails());
+    EXPECT_NE(LocalLock(later), nullptr);
+    LocalUnlock(later);
+    EXPECT_EQ(LocalFree(later), nullptr);
+}
+
 // Faults 1 to 16 of the plug-in (see spi/malformed.c).
 INSTANTIATE_TEST_SUITE_P(EveryFault, MalformedPlugin, ::testing::Range(1, 17));
 

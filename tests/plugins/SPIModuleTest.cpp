@@ -120,6 +120,11 @@ TEST(SPIModule, CreateSPIPicksTheClassByTheExactAPIVersion) {
 TEST(SPIModule, CreateSPIGivesNothingForFilesThatAreNoPlugins) {
     TempDir dir;
     EXPECT_EQ(CreateSPI(dir.write("junk.spi", QByteArray(4096, 'x'))), nullptr);
+    // The loader would fault (SIGBUS) mapping the missing part of a cut-short
+    // plug-in: every start would end there.
+    const QByteArray whole = readAll(testPlugin("tiny"));
+    for (const qsizetype kept : {qsizetype(64), qsizetype(1024), whole.size() / 4})
+        EXPECT_EQ(CreateSPI(dir.write("cut.spi", whole.left(kept))), nullptr) << kept;
     EXPECT_EQ(CreateSPI(dir.file("missing.spi")), nullptr);
     EXPECT_EQ(CreateSPI(QString()), nullptr);
 }
