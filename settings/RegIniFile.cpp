@@ -5,8 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <limits>
+#include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -41,6 +45,28 @@ QString createStoreFile(const QString& fileName) {
     return {};
 }
 
+// Where QSettings keeps an organisation's application settings in the user
+// scope, worked out without opening anything.
+QString userStoreFile(const QString& organisation, const QString& application) {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
+           organisation + u'/' + application + QStringLiteral(".ini");
+}
+
+// A FIFO, socket or device in the file's place would block or never end a
+// read. (A folder there reads as a store that cannot be read.)
+bool isSpecialFile(const QString& fileName) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(fileName).constData(), &st) == 0 && !S_ISREG(st.st_mode) &&
+           !S_ISDIR(st.st_mode);
+}
+
+std::optional<QByteArray> contentsOf(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
 bool isUnreadable(const QString& fileName) {
     if (!QFileInfo::exists(fileName))
         return false;
@@ -65,6 +91,12 @@ TRegIniFile::TRegIniFile(const QString& keyPath, OpenMode mode) {
         return;
     }
     keyGroup_ = parts.mid(2).join(u'/');
+    fileName_ = userStoreFile(parts[0], parts[1]);
+    if (isSpecialFile(fileName_)) {
+        openError_ =
+            QStringLiteral("設定ファイル %1 は通常のファイルではありません").arg(fileName_);
+        return;
+    }
     settings_ =
         std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, parts[0], parts[1]);
     settings_->setFallbacksEnabled(false);
@@ -145,16 +177,29 @@ void TRegIniFile::WriteString(const QString& section, const QString& name, const
     const QString key = joinGroups(groupOf(section), name);
     const std::optional<QVariant> previous =
         settings_->contains(key) ? std::optional(settings_->value(key)) : std::nullopt;
+    const std::optional<QByteArray> before = contentsOf(fileName_);
     settings_->setValue(key, value);
     settings_->sync();
     if (settings_->status() == QSettings::NoError && savedInFile(section, name))
         return;
     // Qt keeps one copy of the file per process and would write the failed
-    // value later through any other access object: put back what the file holds.
+    // value later through any other access object: put back what the file held.
     if (previous)
         settings_->setValue(key, *previous);
     else
         settings_->remove(key);
+    // A whole file that still lacks the value is one Qt read as something else
+    // than it holds (random bytes) and has rewritten: a write reported as
+    // failed leaves the file as it was. (A save cut short by a full disk is
+    // left to the next save, which writes the whole file again.)
+    const std::optional<QByteArray> after = contentsOf(fileName_);
+    if (before && after && after->endsWith('\n') && after != before) {
+        settings_->sync();
+        QSaveFile file(fileName_);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(*before);
+        (void)file.commit();
+    }
     if (!sectionExisted)
         throw ERegistryException::cannotCreateSection(section);
     throw ERegistryException::cannotWrite(name);

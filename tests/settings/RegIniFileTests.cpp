@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <random>
+#include <sys/stat.h>
 
 using settings::KeyPath;
 
@@ -153,6 +155,33 @@ TEST_F(RegIniFileTest, AFailedWriteKeepsTheStoredFileIntact) {
     const QString after = QString::fromUtf8(readAll(storeFile()));
     EXPECT_TRUE(after.contains("Method=1")) << qPrintable(after);
     EXPECT_FALSE(after.contains("[5]"));
+}
+
+TEST_F(RegIniFileTest, AFifoInThePlaceOfTheFileIsAStoreThatCannotBeOpened) {
+    QDir().mkpath(QFileInfo(storeFile()).absolutePath());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(storeFile()).constData(), 0600), 0);
+    TRegIniFile store(KeyPath); // would block for good on opening the FIFO
+    EXPECT_FALSE(store.isOpen());
+    EXPECT_TRUE(store.openError().contains(storeFile()));
+    EXPECT_EQ(store.ReadInteger("Setting", "Method", 3), 3);
+}
+
+TEST_F(RegIniFileTest, AWriteReportedAsFailedLeavesAFileOfRandomBytesAsItWas) {
+    QByteArray junk(4096, Qt::Uninitialized);
+    std::mt19937 random(7);
+    for (char& c : junk)
+        c = char(random());
+    writeStore(junk);
+    {
+        TRegIniFile store(KeyPath);
+        try {
+            store.WriteInteger("Setting", "Method", 1);
+        } catch (const ERegistryException&) {
+            // Reported as failed: then nothing may have changed.
+            EXPECT_EQ(readAll(storeFile()), junk);
+        }
+    }
+    EXPECT_TRUE(readAll(storeFile()) == junk || readAll(storeFile()).contains("Method=1"));
 }
 
 TEST_F(RegIniFileTest, ASaveCutShortByAFullDiskIsReportedAndRepairedByTheNextSave) {
