@@ -75,6 +75,8 @@ void DecoderPool::startProcess() {
 
 void DecoderPool::onReady(DecoderProcess*, const Catalogue& catalogue) {
     startFailures_ = 0;
+    // One that started after all: pictures can be shown again.
+    brokenReason_.clear();
     if (!hasCatalogue_) {
         catalogue_ = catalogue;
         catalogue_.leftOut = leftOut_ + catalogue.leftOut;
