@@ -13,6 +13,7 @@
 #include "dialogs/QueuedInput.h"
 #include "graphics/PictureFormats.h"
 #include "graphics/PicturePreview.h"
+#include "platform/NativePath.h"
 #include "platform/Paths.h"
 #include "plugins/SPIBmp.h"
 #include "plugins/SPIs.h"
@@ -122,7 +123,7 @@ void TfrmMain::LoadPlugins() {
 }
 
 void TfrmMain::AddMessage(const QString& text) {
-    log_.add(text);
+    log_.add(platform::displayPath(text));
     Message->setPlainText(log_.text());
     Message->verticalScrollBar()->setValue(Message->verticalScrollBar()->maximum());
 }
@@ -193,11 +194,11 @@ bool TfrmMain::loadPicture(const QString& path) {
 }
 
 void TfrmMain::setCaption(const QString& caption) {
-    setWindowTitle(caption);
+    setWindowTitle(platform::displayPath(caption));
 }
 
 void TfrmMain::setPicturePanel(const QString& text) {
-    statusPanels[1]->setText(text);
+    statusPanels[1]->setText(platform::displayPath(text));
 }
 
 void TfrmMain::clearLog() {

@@ -9,6 +9,7 @@
 #include "dialogs/MessageBoxPrompter.h"
 #include "dialogs/Option.h"
 #include "platform/InstallPaths.h"
+#include "platform/NativePath.h"
 
 #include <memory>
 
@@ -24,7 +25,10 @@ int main(int argc, char** argv) {
     try {
         TfrmMain frmMain(prompter);
         frmMain.HelpFile = application.HelpFile;
-        frmMain.commandLine = QCoreApplication::arguments().mid(1);
+        // The folders as the file system names them: arguments() would turn
+        // bytes that are not UTF-8 into replacement characters.
+        for (int i = 1; i < argc; ++i)
+            frmMain.commandLine.append(platform::decodePath(argv[i]));
         TfrmOption frmOption(prompter);
         TfrmAboutBox frmAboutBox;
         frmMain.attachForms(&frmOption, &frmAboutBox);

@@ -2,10 +2,12 @@
 #include "dialogs/Dirbrowse.h"
 #include "graphics/PicturePreview.h"
 #include "platform/DirectoryEnumeration.h"
+#include "platform/NativePath.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
@@ -13,7 +15,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -215,4 +221,74 @@ TEST_F(Browsing, TheOpenCommandOpensTheChosenFolder) {
     QDir::setCurrent(saved);
     EXPECT_EQ(window.windowTitle(), "Sorteka for Windows - " + tmp.file("chosen"));
     EXPECT_EQ(browser().CurrentFile, "p.bmp");
+}
+
+namespace {
+
+// Writes `bytes` to the file whose name is exactly `name` (no text decoding).
+void writeRaw(const QByteArray& name, const QByteArray& bytes) {
+    QFile file;
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0) << name.constData();
+    ASSERT_TRUE(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+    file.write(bytes);
+}
+
+QByteArray readRaw(const QByteArray& name) {
+    QFile file;
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return {};
+    return file.readAll();
+}
+
+// Removes a folder's files by their own bytes (Qt cannot name them).
+void removeFilesOf(const QByteArray& folder) {
+    if (DIR* dir = ::opendir(folder.constData())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.')
+                ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        ::closedir(dir);
+    }
+}
+
+} // namespace
+
+TEST_F(Browsing, NamesThatAreNotUtf8AreShownAndSortedByTheirOwnBytes) {
+    QByteArray picture;
+    QBuffer buffer(&picture);
+    buffer.open(QIODevice::WriteOnly);
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    image.save(&buffer, "BMP");
+
+    // A folder and two pictures named in bytes that are no UTF-8 (the second
+    // is Shift-JIS), and a picture whose name is what they would look like.
+    const QByteArray folder = QFile::encodeName(tmp.path()) + "/photos\xff";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    const QList<QByteArray> names = {"\xff\xfe.bmp", "\x82\xa0.bmp"};
+    for (const QByteArray& name : names)
+        writeRaw(folder + '/' + name, picture);
+    const QByteArray lookAlike = folder + "/\xef\xbf\xbd\xef\xbf\xbd.bmp";
+    writeRaw(lookAlike, "not a picture");
+    const QString out = tmp.mkdir("out");
+    window.lvDirList->topLevelItem(0)->setText(2, out);
+
+    window.OpenDirectory(platform::decodePath(folder));
+    EXPECT_TRUE(window.windowTitle().endsWith(u"photos\uFFFD"));
+    for (int shown = 0; shown < 2; ++shown) {
+        ASSERT_FALSE(browser().CurrentFile.isEmpty());
+        QChar one(u'1');
+        window.FormKeyPress(one);
+    }
+    EXPECT_EQ(window.messageLog().lines().size(), 2);
+    EXPECT_TRUE(window.messageLog().lines()[0].contains(u"\uFFFD"));
+    const QByteArray copies = QFile::encodeName(out);
+    for (const QByteArray& name : names)
+        EXPECT_EQ(readRaw(copies + '/' + name), picture);
+    EXPECT_EQ(readRaw(lookAlike), "not a picture");
+    EXPECT_TRUE(readRaw(copies + "/\xef\xbf\xbd\xef\xbf\xbd.bmp").isEmpty());
+    removeFilesOf(folder);
+    removeFilesOf(copies);
+    ::rmdir(folder.constData());
 }
