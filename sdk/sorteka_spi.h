@@ -18,7 +18,28 @@
  * this header. The host reads them with LocalLock()/LocalSize() and releases
  * them with LocalFree(). Both sides use the one implementation in the
  * "sorteka-spi" shared library, so link your plug-in against it:
+ *   #include <sorteka_spi.h>
  *   cc -shared -fPIC my.c $(pkg-config --cflags --libs sorteka-spi) -o my.spi
+ *
+ * Handles handed over belong to the host. It keeps the pixel rows' block as
+ * the storage of the picture it shows, and may rewrite it in place (turning
+ * bottom-up rows over, for one). So never hand the same handle over twice (no
+ * caching of results), and never read, write or free a handle after handing
+ * it over. A handle given again while the host still holds it is refused; a
+ * handle freed already is unknown to every function here, for good.
+ *
+ * Limits the host enforces on what a plug-in hands over (beyond them the
+ * picture is refused, never cut):
+ *   - at most 256 * 1024 * 1024 pixels (width times height);
+ *   - a bitmap info header of 40 to 124 bytes (biSize) lying wholly inside the
+ *     info handle, its colour table after it and inside the handle too;
+ *   - bit counts 1, 2, 4, 8, 16, 24 and 32; at most 65536 colours in a table,
+ *     and never more entries read than the handle holds;
+ *   - pixel rows padded to 4 bytes, all of them inside the bits handle;
+ *   - at most 4096 format pairs read from GetPluginInfo;
+ *   - GetPluginInfo gets a 256-byte buffer, zero-filled, with `length` 255:
+ *     the text's bytes, not counting the terminating zero, which always fits
+ *     behind them.
  *
  * Everything here has a fixed width; the layout is the same for every build.
  */
@@ -154,7 +175,8 @@ typedef int32_t (*SpiProgressCallback)(int32_t current, int32_t total, intptr_t 
  *          "00XN" export filter (exact, case-sensitive);
  * index 1: the plug-in's name;
  * index 2n+2, 2n+3: a file pattern ("*.jpg;*.jpeg") and its description.
- * Writes a NUL-terminated text of at most `length` bytes into `buffer` and
+ * Writes a NUL-terminated text of at most `length` bytes into `buffer` (the
+ * terminating zero not counted: there is room for it behind them) and
  * returns its length (above 0), or 0 when there is no such entry. */
 typedef int32_t (*SpiGetPluginInfoFunc)(int32_t index, char* buffer, int32_t length);
 
