@@ -30,7 +30,27 @@ constexpr int LevelReadRole = Qt::UserRole + 1;
 // the shown text may be in another case.
 constexpr int RealNameRole = Qt::UserRole + 2;
 
+// A folder item keeps its real name in a member: a folder of many thousands
+// opens noticeably faster than with one more stored value per item.
+class FolderItem : public QTreeWidgetItem {
+public:
+    static constexpr int Type = QTreeWidgetItem::UserType + 1;
+    FolderItem(const QString& text, const QString& realName, const QIcon& icon)
+        : QTreeWidgetItem(QStringList{text}, Type), realName_(realName) {
+        setIcon(0, icon);
+    }
+    [[nodiscard]] const QString& realName() const { return realName_; }
+    [[nodiscard]] QVariant data(int column, int role) const override {
+        return role == RealNameRole ? QVariant(realName_) : QTreeWidgetItem::data(column, role);
+    }
+
+private:
+    QString realName_;
+};
+
 QString realName(const QTreeWidgetItem* item) {
+    if (item->type() == FolderItem::Type)
+        return static_cast<const FolderItem*>(item)->realName();
     return item->data(0, RealNameRole).toString();
 }
 
@@ -162,9 +182,7 @@ void TCDirectoryOutline::readLevel(QTreeWidgetItem* item) {
         folderview::sortFolderNames(names);
         added.reserve(names.size());
         for (const QString& name : names) {
-            QTreeWidgetItem* child = newItem(ForceCase(name));
-            child->setData(0, RealNameRole, name);
-            added << child;
+            added << new FolderItem(ForceCase(name), name, pictureLeaf());
         }
         // In one go: one by one, a folder of many thousands took seconds.
         item->addChildren(added);
@@ -185,8 +203,7 @@ void TCDirectoryOutline::readLevel(QTreeWidgetItem* item) {
                 else
                     high = middle;
             }
-            QTreeWidgetItem* child = newItem(ForceCase(name));
-            child->setData(0, RealNameRole, name);
+            QTreeWidgetItem* child = new FolderItem(ForceCase(name), name, pictureLeaf());
             item->insertChild(low, child);
             added << child;
         }

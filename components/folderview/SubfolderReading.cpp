@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <dirent.h>
 #include <memory>
+#include <string>
 #include <sys/stat.h>
 #include <vector>
 
@@ -49,15 +50,35 @@ std::optional<FolderId> folderIdOf(const QString& folderPath) {
     return FolderId{status.st_dev, status.st_ino};
 }
 
+namespace {
+
+// A name's place without regard to case, as bytes that compare with memcmp:
+// folded UTF-8, whose byte order is code-point order. Plain ASCII names (most
+// folders) are folded without going through a QString.
+std::string foldedKey(const QString& name) {
+    std::string key;
+    key.reserve(size_t(name.size()));
+    for (const QChar c : name) {
+        const char16_t unit = c.unicode();
+        if (unit >= 0x80)
+            return name.toCaseFolded().toStdString();
+        key.push_back(unit >= 'A' && unit <= 'Z' ? char(unit + ('a' - 'A')) : char(unit));
+    }
+    return key;
+}
+
+} // namespace
+
 void sortFolderNames(QStringList& names) {
-    // One folded key per name, so a big folder is not folded again at every comparison.
-    std::vector<std::pair<QString, qsizetype>> keys;
-    keys.reserve(names.size());
+    // One key per name, so a big folder is not folded again at every comparison.
+    std::vector<std::pair<std::string, qsizetype>> keys;
+    keys.reserve(size_t(names.size()));
     for (qsizetype i = 0; i < names.size(); ++i)
-        keys.emplace_back(names[i].toCaseFolded(), i);
+        keys.emplace_back(foldedKey(names[i]), i);
     std::sort(keys.begin(), keys.end(), [&names](const auto& a, const auto& b) {
-        if (a.first != b.first)
-            return a.first < b.first;
+        const int order = a.first.compare(b.first);
+        if (order != 0)
+            return order < 0;
         return names[a.second] < names[b.second];
     });
     QStringList sorted;
