@@ -2,8 +2,8 @@
 
 #include "decoder/DecoderLog.h"
 #include "decoder/DecoderProcess.h"
+#include "platform/NativePath.h"
 
-#include <QFile>
 #include <QSet>
 #include <QThread>
 #include <algorithm>
@@ -258,7 +258,7 @@ qint64 DecoderPool::cachedBytes() const {
 
 DecoderPool::Job& DecoderPool::addJob(const QString& path, FileIdentity identity, bool forCurrent) {
     Job job;
-    job.pathBytes = QFile::encodeName(path);
+    job.pathBytes = platform::encodePath(path);
     job.id = nextId_++;
     job.box = box_;
     job.requestedIdentity = identity;
@@ -270,7 +270,7 @@ DecoderPool::Job& DecoderPool::addJob(const QString& path, FileIdentity identity
 
 DecoderPool::Job* DecoderPool::nextJob() {
     if (currentWaiting_ && !jobs_.contains(current_)) {
-        const QByteArray bytes = QFile::encodeName(current_);
+        const QByteArray bytes = platform::encodePath(current_);
         return &addJob(current_, identityOf(bytes), true);
     }
     int pictures = 0;
@@ -286,7 +286,7 @@ DecoderPool::Job* DecoderPool::nextJob() {
             continue;
         if (pictures >= options_.aheadPictures || bytes + boxBytes() > options_.aheadBytes)
             return nullptr;
-        const FileIdentity identity = identityOf(QFile::encodeName(path));
+        const FileIdentity identity = identityOf(platform::encodePath(path));
         // A file gone already fails at its turn, without a decoder's help.
         if (!identity.isValid())
             continue;

@@ -35,6 +35,9 @@
 //   3. setViewSize(devicePixels) with the preview's area whenever it changes;
 //      pictures come scaled down to fit it (aspect kept, never enlarged).
 //
+//   Paths are the program's paths (platform/NativePath.h: the file
+//   system's exact bytes); result.path is the path as asked for.
+//
 //   4. To show a file: requestPicture(path). pictureReady(result) follows
 //      exactly once for that path unless another requestPicture() or
 //      cancelPicture() comes first; a result for an earlier path is never

@@ -3,10 +3,10 @@
 #include "decoder/Channel.h"
 #include "decoder/DecoderLog.h"
 #include "decoder/SharedPixels.h"
+#include "platform/NativePath.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -84,7 +84,7 @@ void DecoderProcess::start() {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, pair[1], ChildSocket);
-    const QByteArray program = QFile::encodeName(executable_);
+    const QByteArray program = platform::encodePath(executable_);
     const QByteArray socketText = QByteArray::number(ChildSocket);
     char* arguments[] = {const_cast<char*>(program.constData()), const_cast<char*>("--socket"),
                          const_cast<char*>(socketText.constData()), nullptr};

@@ -3,10 +3,10 @@
 #include "graphics/PictureFormats.h"
 #include "graphics/StretchCache.h"
 #include "platform/Exception.h"
+#include "platform/NativePath.h"
 #include "plugins/SPIBmp.h"
 #include "plugins/SPIs.h"
 
-#include <QFile>
 #include <algorithm>
 
 namespace decoder {
@@ -38,7 +38,7 @@ DecodeOutcome PictureDecoding::decode(const DecodeRequest& request) {
     box_ = QSize(std::max(0, request.maxWidth), std::max(0, request.maxHeight));
     try {
         const auto picture =
-            PictureFormats::instance().loadFromFile(QFile::decodeName(request.path));
+            PictureFormats::instance().loadFromFile(platform::decodePath(request.path));
         const QImage& image = picture->image();
         if (image.isNull())
             throw Exception(QStringLiteral("画像が空です"));

@@ -5,11 +5,13 @@
 #include "DecoderFixture.h"
 #include "decoder/CatalogueFormats.h"
 #include "decoder/DecoderTexts.h"
+#include "platform/NativePath.h"
 
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using decoder::DecoderPool;
@@ -115,6 +117,14 @@ TEST(DecoderPool, RecoversFromAPluginThatCrashesOnEveryThirdFile) {
     for (int i = 0; i < 24; ++i)
         paths.append(dir.write(QStringLiteral("%1.mis").arg(i, 2, 10, QChar('0')),
                                misPicture(i % 3 == 2 ? "CRSH" : "GOOD", 16 + i, 8)));
+    // A Shift-JIS name from an old archive, not UTF-8: asked for by its own bytes.
+    const QByteArray sjis = platform::encodePath(dir.path()) + "/\x93\xfa\x96\x7b.mis";
+    std::FILE* file = std::fopen(sjis.constData(), "wb");
+    ASSERT_NE(file, nullptr);
+    const QByteArray picture = misPicture("GOOD", 16 + 24, 8);
+    std::fwrite(picture.constData(), 1, std::size_t(picture.size()), file);
+    std::fclose(file);
+    paths.append(platform::decodePath(sjis));
     const QList<PictureResult> results = browse(pool, paths);
     ASSERT_EQ(results.size(), paths.size());
     for (qsizetype i = 0; i < paths.size(); ++i) {
