@@ -29,6 +29,7 @@ void centreOnScreen(QWidget& box) {
 int runCentred(QDialog& box) {
     centreOnScreen(box);
     discardQueuedInput();
+    const FreshBoxKeyGuard typedAhead(box);
     return box.exec();
 }
 
