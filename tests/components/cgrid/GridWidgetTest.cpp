@@ -343,3 +343,34 @@ TEST(cgridRegistration, PutsTheGridOnThePalette) {
     QWidget parent;
     EXPECT_NE(qobject_cast<TCColorGrid*>(entry->create(&parent)), nullptr);
 }
+
+TEST_F(cgridWidget, LabelsStayInsideTheirCellsWhateverTheFont) {
+    grid.SetGridOrdering(TCColorGrid::go8x2);
+    grid.resize(96, 100);
+    grid.SetBackgroundIndex(1);
+    for (const int points : {9, 24}) {
+        QFont font = grid.font();
+        font.setPointSize(points);
+        grid.setFont(font);
+        grid.EnableForeground(false);
+        grid.EnableBackground(false);
+        const QImage bare = screen();
+        grid.EnableForeground(true);
+        grid.EnableBackground(true);
+        const QImage labelled = screen();
+        const Cgrid::Layout layout{grid.columns(), grid.rows()};
+        const QRect fg = Cgrid::cellRect(0, layout, grid.cellSize());
+        const QRect bg = Cgrid::cellRect(1, layout, grid.cellSize());
+        int inside = 0;
+        for (int y = 0; y < bare.height(); ++y) {
+            for (int x = 0; x < bare.width(); ++x) {
+                if (bare.pixel(x, y) == labelled.pixel(x, y))
+                    continue;
+                const bool inCell = fg.contains(x, y) || bg.contains(x, y);
+                EXPECT_TRUE(inCell) << points << "pt: label pixel at " << x << "," << y;
+                inside += inCell ? 1 : 0;
+            }
+        }
+        EXPECT_GT(inside, 0) << points << "pt";
+    }
+}
