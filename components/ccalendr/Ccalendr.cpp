@@ -3,6 +3,7 @@
 #include "components/ccalendr/CalendarCells.h"
 #include "components/ccalendr/CalendarMath.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -256,16 +257,26 @@ void TCCalendar::DrawCell(QPainter& canvas, int ACol, int ARow, const QRect& ARe
                           TGridDrawState /*state*/) {
     QString text = GetCellText(ACol, ARow);
     QFont font = canvas.font();
+    font.setPixelSize(QFontInfo(font).pixelSize());
     QFontMetrics metrics(font);
-    // Small cells: a day name too wide gives way to its narrow form, and a text
-    // that still does not fit is drawn in a smaller font rather than cut.
-    if (ARow == 0 && metrics.horizontalAdvance(text) > ARect.width()) {
-        const int weekday = Ccalendr::headerWeekday(startOfWeek_, ACol);
-        text = locale().dayName(weekday == 0 ? 7 : weekday, QLocale::NarrowFormat);
+    // Small cells: when the widest day name does not fit, every name is cut to
+    // the same few letters, and a text that still does not fit is drawn in a
+    // smaller font rather than cut off.
+    if (ARow == 0) {
+        for (qsizetype letters : {qsizetype(-1), qsizetype(2), qsizetype(1)}) {
+            int widest = 0;
+            for (int column = 0; column < Ccalendr::CalendarCellModel::columns; ++column)
+                widest = std::max(widest,
+                                  metrics.horizontalAdvance(GetCellText(column, 0).left(letters)));
+            if (widest <= ARect.width() || letters == 1) {
+                text = text.left(letters);
+                break;
+            }
+        }
     }
     while ((metrics.horizontalAdvance(text) > ARect.width() || metrics.height() > ARect.height()) &&
-           font.pointSizeF() > 5) {
-        font.setPointSizeF(font.pointSizeF() - 0.5);
+           font.pixelSize() > 5) {
+        font.setPixelSize(font.pixelSize() - 1);
         metrics = QFontMetrics(font);
     }
     const int x =

@@ -1,6 +1,7 @@
 #include "components/cgrid/Cgrid.h"
 
 #include <QFocusEvent>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLoggingCategory>
@@ -289,14 +290,15 @@ void TCColorGrid::DrawFgBg(QPainter& canvas) const {
     const auto label = [&](int cell, const QString& text) {
         if (!isCell(cell))
             return;
-        const QRect area = Cgrid::cellRect(cell, layout_, cellSize_);
-        // A label wider or taller than its cell is drawn smaller, never beyond the cell.
+        // Inside the cell's frame; a label too large for it is drawn smaller, never beyond it.
+        const QRect area = Cgrid::cellRect(cell, layout_, cellSize_).adjusted(2, 2, -2, -2);
         QFont labelFont = canvas.font();
+        labelFont.setPixelSize(QFontInfo(labelFont).pixelSize());
         QFontMetrics metrics(labelFont);
         while (
-            (metrics.horizontalAdvance(text) > area.width() || metrics.height() > area.height()) &&
-            labelFont.pointSizeF() > 4) {
-            labelFont.setPointSizeF(labelFont.pointSizeF() - 0.5);
+            (metrics.horizontalAdvance(text) > area.width() || metrics.ascent() > area.height()) &&
+            labelFont.pixelSize() > 5) {
+            labelFont.setPixelSize(labelFont.pixelSize() - 1);
             metrics = QFontMetrics(labelFont);
         }
         canvas.save();
