@@ -56,7 +56,8 @@ std::vector<std::string> LoadedPlugin::infoTexts() const {
 
 bool LoadedPlugin::isSupported(std::span<const std::uint8_t> file, const std::string& name) const {
     std::vector<std::uint8_t> peek(SPI_PEEK_BYTES, 0);
-    std::memcpy(peek.data(), file.data(), std::min(file.size(), peek.size()));
+    if (!file.empty()) // an empty span's data() may be null, which memcpy must not get
+        std::memcpy(peek.data(), file.data(), std::min(file.size(), peek.size()));
     return isSupported_ && isSupported_(name.c_str(), peek.data()) != 0;
 }
 
