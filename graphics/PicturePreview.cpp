@@ -6,7 +6,7 @@
 #include <QPainter>
 
 PicturePreview::PicturePreview(QWidget* parent) : QWidget(parent) {
-    // The picture covers the pane whenever there is one; the background shows otherwise.
+    // The background shows around the picture and through its transparent parts.
     setAutoFillBackground(true);
 }
 
@@ -40,10 +40,13 @@ QSize PicturePreview::sizeHint() const {
 }
 
 void PicturePreview::paintEvent(QPaintEvent* event) {
-    const QPixmap& pixmap = cache_.pixmapFor(size());
+    if (!picture_ || picture_->isEmpty())
+        return;
+    const QRect target = fittedRect(picture_->image().size(), size());
+    const QPixmap& pixmap = cache_.pixmapFor(target.size(), devicePixelRatioF());
     if (pixmap.isNull())
         return;
     QPainter painter(this);
     painter.setClipRegion(event->region());
-    painter.drawPixmap(0, 0, pixmap);
+    painter.drawPixmap(target.topLeft(), pixmap);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-// The preview pane: shows one picture stretched over the whole pane (aspect
-// ratio not kept, smoothly scaled). Loading a file builds a new picture through
+// The preview pane: shows one picture as large as fits with its aspect ratio
+// kept, centred on the pane's background (fittedRect), smoothly scaled at the
+// screen's device pixel ratio. Loading a file builds a new picture through
 // the picture-format registry; when that fails the error is raised and the
 // picture already shown stays.
 

@@ -10,15 +10,31 @@ void StretchCache::setSource(const QImage& image) {
     scaleCount_ = 0;
 }
 
-const QPixmap& StretchCache::pixmapFor(QSize size) {
+QRect fittedRect(QSize picture, QSize pane) {
+    if (picture.isEmpty() || pane.isEmpty())
+        return {};
+    const qint64 pictureArea = qint64(picture.width()) * picture.height();
+    const qint64 paneArea = qint64(pane.width()) * pane.height();
+    const bool fits = picture.width() <= pane.width() && picture.height() <= pane.height();
+    const QSize size = fits && pictureArea * 4 >= paneArea
+                           ? picture
+                           : picture.scaled(pane, Qt::KeepAspectRatio).expandedTo({1, 1});
+    return {QPoint((pane.width() - size.width()) / 2, (pane.height() - size.height()) / 2), size};
+}
+
+const QPixmap& StretchCache::pixmapFor(QSize size, qreal devicePixelRatio) {
     if (source_.isNull() || size.isEmpty()) {
         static const QPixmap none;
         return none;
     }
-    if (scaled_.size() != size) {
-        scaled_ = QPixmap::fromImage(
-            source_.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    const QSize devicePixels = (QSizeF(size) * devicePixelRatio).toSize();
+    if (scaled_.size() != devicePixels) {
+        scaled_ = devicePixels == source_.size()
+                      ? QPixmap::fromImage(source_)
+                      : QPixmap::fromImage(source_.scaled(devicePixels, Qt::IgnoreAspectRatio,
+                                                          Qt::SmoothTransformation));
         ++scaleCount_;
     }
+    scaled_.setDevicePixelRatio(devicePixelRatio);
     return scaled_;
 }

@@ -3,6 +3,7 @@
 #include "PictureFiles.h"
 #include "graphics/BitmapPicture.h"
 #include "graphics/GraphicErrors.h"
+#include "graphics/StretchCache.h"
 #include "support/TempDir.h"
 
 #include <QSignalSpy>
@@ -17,20 +18,43 @@ QString tallPicture(const TempDir& dir) {
 
 } // namespace
 
-TEST(PicturePreview, StretchesThePictureOverTheWholePane) {
+TEST(PicturePreview, FitsThePictureWithItsShapeCentredOnTheBackground) {
     TempDir dir;
     PicturePreview preview;
+    QPalette palette = preview.palette();
+    palette.setColor(QPalette::Window, Qt::yellow);
+    preview.setPalette(palette);
     preview.resize(269, 333);
     preview.loadFromFile(tallPicture(dir));
     ASSERT_TRUE(preview.hasPicture());
 
+    // 10 × 20 is enlarged (an icon-sized picture) to 166 × 333, centred.
     const QImage shown = preview.grab().toImage();
     ASSERT_EQ(shown.size(), QSize(269, 333));
-    // Aspect ratio not kept: each half of the picture covers half the pane, top to bottom.
-    for (QPoint p : {QPoint(0, 0), QPoint(0, 332), QPoint(120, 166)})
+    for (QPoint p : {QPoint(0, 166), QPoint(268, 166), QPoint(50, 0)})
+        EXPECT_EQ(shown.pixelColor(p), QColor(Qt::yellow)) << p.x() << "," << p.y();
+    for (QPoint p : {QPoint(60, 0), QPoint(60, 332), QPoint(120, 166)})
         EXPECT_EQ(shown.pixelColor(p), QColor(Qt::red)) << p.x() << "," << p.y();
-    for (QPoint p : {QPoint(268, 0), QPoint(268, 332), QPoint(150, 166)})
+    for (QPoint p : {QPoint(200, 0), QPoint(200, 332), QPoint(150, 166)})
         EXPECT_EQ(shown.pixelColor(p), QColor(Qt::blue)) << p.x() << "," << p.y();
+}
+
+TEST(PictureFit, LargeOnesShrinkSmallOnesStayIconsGrow) {
+    const QSize pane(269, 333);
+    struct Case {
+        QSize picture;
+        QRect expected;
+    } const cases[] = {
+        {{4000, 3000}, {0, 66, 269, 201}}, // landscape photo: full width
+        {{3000, 4000}, {10, 0, 249, 333}}, // portrait: full height, unsqueezed
+        {{200, 250}, {34, 41, 200, 250}},  // fits and is no icon: 1:1
+        {{32, 32}, {0, 32, 269, 269}},     // an icon: enlarged to fit
+        {{269, 333}, {0, 0, 269, 333}},    // exactly the pane
+        {{100000, 1}, {0, 166, 269, 1}},   // never thinner than a pixel
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fittedRect(c.picture, pane), c.expected) << c.picture.width();
+    EXPECT_TRUE(fittedRect({}, pane).isEmpty());
 }
 
 TEST(PicturePreview, KeepsThePreviousPictureWhenALoadFails) {
@@ -52,7 +76,7 @@ TEST(PicturePreview, KeepsThePreviousPictureWhenALoadFails) {
     EXPECT_EQ(preview.picture()->image(), image);
     EXPECT_TRUE(preview.hasPicture());
     EXPECT_EQ(changed.count(), 0);
-    EXPECT_EQ(preview.grab().toImage().pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_EQ(preview.grab().toImage().pixelColor(15, 25), QColor(Qt::red));
 }
 
 TEST(PicturePreview, ClearingOrAnEmptyPictureShowsNothing) {
@@ -83,7 +107,7 @@ TEST(PicturePreview, ScalesOnlyWhenThePictureOrThePaneChanges) {
     (void)preview.grab();
     EXPECT_EQ(preview.scaleCount(), 1);
 
-    preview.resize(120, 80);
+    preview.resize(100, 120); // the picture's place grows with the pane's height
     (void)preview.grab();
     EXPECT_EQ(preview.scaleCount(), 2);
 
