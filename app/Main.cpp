@@ -4,6 +4,8 @@
 #include "app/KeyPreview.h"
 #include "app/PluginSetup.h"
 #include "app/ToolbarArt.h"
+#include "decoder/CatalogueFormats.h"
+#include "decoder/DecoderPool.h"
 #include "dialogs/About.h"
 #include "dialogs/ApplicationTitle.h"
 #include "dialogs/Dirbrowse.h"
@@ -11,20 +13,22 @@
 #include "dialogs/Option.h"
 #include "dialogs/Prompter.h"
 #include "dialogs/QueuedInput.h"
+#include "graphics/DecodedPicture.h"
 #include "graphics/PictureFormats.h"
 #include "graphics/PicturePreview.h"
+#include "platform/InstallPaths.h"
 #include "platform/NativePath.h"
 #include "platform/Paths.h"
-#include "plugins/SPIBmp.h"
-#include "plugins/SPIs.h"
 #include "settings/RegIniFile.h"
 #include "settings/RegistryException.h"
 #include "settings/SettingsSchema.h"
+#include "settings/SusieKey.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLayout>
 #include <QPlainTextEdit>
@@ -35,6 +39,7 @@
 #include <QStatusTipEvent>
 #include <QTreeWidget>
 #include <QUrl>
+#include <optional>
 
 TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     : QMainWindow(parent), prompter_(prompter), browser_(*this, applicationTitle()),
@@ -67,11 +72,9 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     browser_.CurrentFile.clear();
     LoadDirList();
     loadStoredState();
-    SPI = new TSPIs(this);
-    SPI->SetAutoSearch(false);
-    SPI->SetSearchOptions({spsSusieDir});
-    PreviewGraphic = std::make_unique<TSPIBitmap>();
-    imgPreview->setPicture(std::make_unique<TSPIBitmap>());
+    imgPreview->setPicture(std::make_unique<DecodedPicture>(QImage()));
+    decoders_ = std::make_unique<decoder::DecoderPool>();
+    decoders_->setViewSize(imgPreview->size());
     LoadPlugins();
     keyPreview_ = new KeyPreview(*this, [this](QChar& key) { FormKeyPress(key); });
 }
@@ -105,21 +108,52 @@ void TfrmMain::LoadDirList() {
 }
 
 void TfrmMain::LoadPlugins() {
-    SPI->Clear();
+    QStringList masks;
     {
         const TRegIniFile store(settings::KeyPath);
         if (store.ReadBool(settings::SectionSetting, settings::ValueUseSusieDirectory,
-                           settings::DefaultUseSusieDirectory))
-            SPI->Search(QStringLiteral("*.spi"));
-        else
-            SPI->Search(pluginSearchMask(
+                           settings::DefaultUseSusieDirectory)) {
+            // A viewer key with an empty "Path" names no folder at all.
+            const QString folder =
+                settings::susiePluginDirectory(platform::installedPluginDirectory());
+            if (!folder.isEmpty())
+                masks.append(pluginSearchMask(folder));
+        } else {
+            masks.append(pluginSearchMask(
                 store.ReadString(settings::SectionSetting, settings::ValueSPIDirectory, {})));
+        }
     }
+    decoders_->setPluginMasks(masks);
+    // The log lines and the formats the window offers follow what the decoders
+    // loaded; the plug-ins load there meanwhile, with the window painting.
+    QEventLoop loop;
+    const auto done =
+        connect(decoders_.get(), &decoder::DecoderPool::catalogueReady, &loop, &QEventLoop::quit);
+    if (!decoders_->hasCatalogue())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    disconnect(done);
+    takeCatalogue(decoders_->catalogue());
+}
+
+void TfrmMain::takeCatalogue(const decoder::Catalogue& catalogue) {
+    decodable_.clear();
+    for (const PictureFormat& format : PictureFormats().formats())
+        decodable_.insert(format.extension.toLower());
+    for (const decoder::CatalogueFormat& format : decoder::importFilterFormats(catalogue))
+        decodable_.insert(format.extension.toLower());
+    pluginCount_ = int(catalogue.plugins.size());
     clearLog();
-    if (SPI->Count() == 0) {
+    if (catalogue.plugins.isEmpty()) {
         AddMessage(NoPluginsMessage);
         AddMessage(OnlyBuiltInFormatsMessage);
     }
+    for (const decoder::LeftOutPlugin& plugin : catalogue.leftOut)
+        if (plugin.reason != decoder::NotAPluginReason)
+            AddMessage(decoder::pluginLeftOutMessage(plugin.file, plugin.reason));
+}
+
+int TfrmMain::pluginCount() const {
+    return pluginCount_;
 }
 
 void TfrmMain::AddMessage(const QString& text) {
@@ -166,11 +200,13 @@ void TfrmMain::FormShow() {
 
 void TfrmMain::OpenDirectory(const QString& path) {
     browser_.OpenDirectory(path);
+    decodeAhead();
     discardQueuedInput();
 }
 
 void TfrmMain::NextPicture() {
     browser_.NextPicture();
+    decodeAhead();
     // A key typed while the next picture was loading was meant for the one
     // before it: no key acts on a picture the user has not seen.
     discardQueuedInput();
@@ -180,17 +216,62 @@ bool TfrmMain::ShowPicture(const QString& path) {
     return browser_.ShowPicture(path);
 }
 
+namespace {
+
+QString absoluteInCurrentDirectory(const QString& path) {
+    return path.startsWith(platform::PathSeparator)
+               ? path
+               : platform::joinPath(platform::currentDirectory(), path);
+}
+
+} // namespace
+
 bool TfrmMain::loadPicture(const QString& path) {
     // A folder may hold thousands of files that are no picture; turning those
-    // away before the preview tries them spares raising an error for each.
-    if (!PictureFormats::instance().isRegistered(platform::extensionOf(path)))
+    // away before asking a decoder spares a round trip for each.
+    if (!decodable_.contains(platform::extensionOf(path).toLower()))
         return false;
-    try {
-        imgPreview->loadFromFile(path);
-        return true;
-    } catch (const std::exception&) {
+    // The decoders work while this waits; the window keeps painting. Keys and
+    // clicks wait too, and are dropped once the next picture is on screen.
+    // The decoders have current folders of their own.
+    const QString asked = absoluteInCurrentDirectory(path);
+    std::optional<decoder::PictureResult> result;
+    QEventLoop loop;
+    const auto done = connect(decoders_.get(), &decoder::DecoderPool::pictureReady, &loop,
+                              [&](const decoder::PictureResult& ready) {
+                                  if (ready.path != asked)
+                                      return;
+                                  result = ready;
+                                  loop.quit();
+                              });
+    decoders_->requestPicture(asked);
+    loading_ = true;
+    if (!result)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    loading_ = false;
+    disconnect(done);
+    if (!result || !result->ok) {
+        // A decoder that crashed, hung or quit on it says so; a file that is
+        // simply no picture is passed over quietly, as it always was.
+        if (result && result->decoderEnded)
+            AddMessage(QStringLiteral("%1: %2").arg(path, result->error));
         return false;
     }
+    imgPreview->setPicture(std::make_unique<DecodedPicture>(result->image));
+    return true;
+}
+
+void TfrmMain::decodeAhead() {
+    // The decoders keep what fits their budget of the list, front first.
+    constexpr int AheadAtMost = 16;
+    QStringList upcoming = browser_.upcomingPaths(
+        [this](const QString& name) {
+            return decodable_.contains(platform::extensionOf(name).toLower());
+        },
+        AheadAtMost);
+    for (QString& path : upcoming)
+        path = absoluteInCurrentDirectory(path);
+    decoders_->setUpcoming(upcoming);
 }
 
 void TfrmMain::setCaption(const QString& caption) {
@@ -198,7 +279,12 @@ void TfrmMain::setCaption(const QString& caption) {
 }
 
 void TfrmMain::setPicturePanel(const QString& text) {
-    statusPanels[1]->setText(platform::displayPath(text));
+    // A long path loses its middle, not the file name; the tooltip has it whole.
+    QLabel* panel = statusPanels[1];
+    const QString shown = platform::displayPath(text);
+    const int room = panel->contentsRect().width() - 2 * panel->margin() - 2 * panel->indent();
+    panel->setText(panel->fontMetrics().elidedText(shown, Qt::ElideMiddle, std::max(room, 1)));
+    panel->setToolTip(text == PictureBrowser::EndOfSearchText ? QString() : shown);
 }
 
 void TfrmMain::clearLog() {
@@ -220,10 +306,13 @@ void TfrmMain::FormClose() {
         prompter_.error(applicationTitle(), error.message());
     }
     browser_.CloseSearch();
-    PreviewGraphic.reset();
 }
 
 void TfrmMain::FormKeyPress(QChar& key) {
+    // While the next picture is on its way, no picture the key could mean is
+    // on screen: the one shown was sorted or passed over already.
+    if (loading_ && key != QChar(0x1B))
+        return;
     if (key == u' ') {
         NextPicture();
     } else if (key == QChar(0x1B)) {
@@ -304,6 +393,8 @@ bool TfrmMain::event(QEvent* event) {
 
 void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    // Pictures come from the decoders at the pane's size in device pixels.
+    decoders_->setViewSize(imgPreview->size() * imgPreview->devicePixelRatioF());
     if (!shown_) {
         shown_ = true;
         FormShow();

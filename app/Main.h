@@ -8,15 +8,18 @@
 #include "app/SortAction.h"
 
 #include <QMainWindow>
+#include <QSet>
 #include <array>
 #include <functional>
 #include <memory>
 
 class KeyPreview;
 class PicturePreview;
-class TSPIBitmap;
-class TSPIs;
 class Prompter;
+namespace decoder {
+class DecoderPool;
+struct Catalogue;
+} // namespace decoder
 class QAction;
 class QButtonGroup;
 class QFrame;
@@ -51,8 +54,12 @@ public:
     std::function<void(const QString&)> helpOpener;
 
     void LoadDirList();
-    // Loads the plug-ins again from the plug-in settings.
+    // Loads the plug-ins again from the plug-in settings, in the decoder
+    // processes (no plug-in code runs in this one), and logs what the Part of
+    // the plug-in setup logs once they are in.
     void LoadPlugins();
+    // The plug-ins the decoders loaded.
+    [[nodiscard]] int pluginCount() const;
     void AddMessage(const QString& text);
     void DisplayHint(const QString& hint);
     // Index of the selected sorting method: -1 (none), 0 copy, 1 move. Setting
@@ -95,10 +102,8 @@ public:
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpAbout = nullptr;
 
-    // The one plug-in collection, searching the image viewer's plug-in folder
-    // for a bare mask; and the preview's first, empty picture.
-    TSPIs* SPI = nullptr;
-    std::unique_ptr<TSPIBitmap> PreviewGraphic;
+    // Decodes every picture in separate processes, the next ones ahead.
+    [[nodiscard]] decoder::DecoderPool& decoders() { return *decoders_; }
 
     [[nodiscard]] const MessageLog& messageLog() const { return log_; }
 
@@ -115,6 +120,9 @@ private:
     void loadStoredState();
     void sortTo(int number);
     [[nodiscard]] int readOverwritePolicy() const;
+    void takeCatalogue(const decoder::Catalogue& catalogue);
+    // Hands the decoders the next files in the folder that they can show.
+    void decodeAhead();
 
     // BrowsingView
     bool loadPicture(const QString& path) override;
@@ -125,6 +133,10 @@ private:
 
     Prompter& prompter_;
     MessageLog log_;
+    std::unique_ptr<decoder::DecoderPool> decoders_;
+    QSet<QString> decodable_; // extensions, lower case: the built-in ones and the plug-ins'
+    int pluginCount_ = 0;
+    bool loading_ = false; // waiting for the decoders to hand over the next picture
     PictureBrowser browser_;
     SortAction sortAction_;
     KeyPreview* keyPreview_ = nullptr;

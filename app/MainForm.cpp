@@ -91,6 +91,8 @@ void TfrmMain::buildPanes(QWidget* client) {
     lvDirList->setColumnWidth(0, 30);
     lvDirList->setColumnWidth(1, 120);
     lvDirList->setColumnWidth(2, 220);
+    // The columns keep their designed widths whatever the pane's width.
+    lvDirList->header()->setStretchLastSection(false);
     for (int n = 1; n <= 9; ++n)
         new QTreeWidgetItem(lvDirList, {QString::number(n), QString(), QString()});
 

@@ -1,5 +1,7 @@
 #include "app/PictureBrowser.h"
 
+#include "app/NameOrder.h"
+#include "platform/DirectoryEnumeration.h"
 #include "platform/Paths.h"
 
 PictureBrowser::PictureBrowser(BrowsingView& view, QString applicationTitle)
@@ -8,7 +10,7 @@ PictureBrowser::PictureBrowser(BrowsingView& view, QString applicationTitle)
 PictureBrowser::SearchState PictureBrowser::searchState() const {
     if (!searching_)
         return SearchState::None;
-    return current_ ? SearchState::Running : SearchState::Exhausted;
+    return hasNext() ? SearchState::Running : SearchState::Exhausted;
 }
 
 void PictureBrowser::OpenDirectory(const QString& path) {
@@ -18,10 +20,13 @@ void PictureBrowser::OpenDirectory(const QString& path) {
 
     CloseSearch();
     searching_ = true;
-    enumeration_ =
-        platform::DirectoryEnumeration::open(CurrentDir, platform::AttributeRule::filesOnly());
-    advance();
-    if (!current_) {
+    if (auto enumeration = platform::DirectoryEnumeration::open(
+            CurrentDir, platform::AttributeRule::filesOnly())) {
+        while (auto entry = enumeration->next())
+            names_.append(std::move(entry->name));
+    }
+    names_ = sortedInNameOrder(std::move(names_));
+    if (!hasNext()) {
         view_.warning(NoFilesMessage);
         return;
     }
@@ -36,16 +41,15 @@ void PictureBrowser::NextPicture() {
         return;
     }
     bool ok = false;
-    while (current_ && !ok) {
-        const QString name = current_->name;
+    while (hasNext() && !ok) {
+        const QString name = names_[next_++];
         ok = ShowPicture(CurrentDir + name);
         if (ok)
             CurrentFile = name;
-        advance();
     }
     if (!ok && !PictureShown)
         view_.warning(NothingReadableMessage);
-    if (!current_) {
+    if (!hasNext()) {
         view_.setPicturePanel(EndOfSearchText);
         CloseSearch();
     }
@@ -60,18 +64,19 @@ bool PictureBrowser::ShowPicture(const QString& path) {
 }
 
 void PictureBrowser::CloseSearch() {
-    if (enumeration_)
-        enumeration_->close();
-    enumeration_.reset();
-    current_.reset();
+    names_.clear();
+    next_ = 0;
     searching_ = false;
 }
 
-void PictureBrowser::advance() {
-    current_ = enumeration_ ? enumeration_->next() : std::nullopt;
-    if (!current_ && enumeration_) {
-        // Release the folder as soon as its last entry has been fetched.
-        enumeration_->close();
-        enumeration_.reset();
+QStringList PictureBrowser::upcomingPaths(const std::function<bool(const QString&)>& wanted,
+                                          int count) const {
+    constexpr qsizetype LookFurthest = 4096; // a folder of other files is no reason to stall
+    QStringList paths;
+    for (qsizetype i = next_; i < names_.size() && i < next_ + LookFurthest && paths.size() < count;
+         ++i) {
+        if (wanted(names_[i]))
+            paths.append(CurrentDir + names_[i]);
     }
+    return paths;
 }

@@ -1,15 +1,14 @@
 #pragma once
 
 // Turns a source folder into a stream of pictures shown one at a time: the
-// folder's files in the file system's own order, forwards only, skipping every
-// file that does not load. The enumeration stays one entry ahead of the picture
-// on screen, so the end is noticed while the last picture is still shown.
-
-#include "platform/DirectoryEnumeration.h"
+// folder's files in the order a file manager lists them (NameOrder.h),
+// forwards only, skipping every file that does not load. The folder's names
+// are read when it opens; the search stays one name ahead of the picture on
+// screen, so the end is noticed while the last picture is still shown.
 
 #include <QString>
-#include <memory>
-#include <optional>
+#include <QStringList>
+#include <functional>
 
 // What browsing needs of the window around it.
 class BrowsingView {
@@ -48,15 +47,19 @@ public:
     void OpenDirectory(const QString& path);
     void NextPicture();
     bool ShowPicture(const QString& path);
-    // Ends a running enumeration (the window is closing).
+    // Ends a running search (the window is closing).
     void CloseSearch();
+    // The paths of the next files the search will try that `wanted` accepts,
+    // at most `count`, in order; for decoding ahead. Looks a bounded way on.
+    [[nodiscard]] QStringList upcomingPaths(const std::function<bool(const QString&)>& wanted,
+                                            int count) const;
 
 private:
-    void advance();
+    [[nodiscard]] bool hasNext() const { return next_ < names_.size(); }
 
     BrowsingView& view_;
     QString title_;
-    bool searching_ = false; // false: no enumeration at all
-    std::unique_ptr<platform::DirectoryEnumeration> enumeration_;
-    std::optional<platform::DirectoryEntry> current_; // the next file to try
+    bool searching_ = false; // false: no folder being searched at all
+    QStringList names_;      // the folder's files in name order
+    qsizetype next_ = 0;     // the next of them to try
 };

@@ -121,6 +121,7 @@ void DecoderPool::onEnded(DecoderProcess* process, const ProcessEnd& end, const 
             job.decodedIdentity = job.requestedIdentity;
             job.result.ok = false;
             job.result.error = decodingFailureReason(end, seconds);
+            job.result.decoderEnded = true;
             qCDebug(lcDecoder) << "cannot show" << path << job.result.error;
             if (path == current_ && currentWaiting_)
                 offerCurrent();
@@ -147,7 +148,7 @@ void DecoderPool::onEnded(DecoderProcess* process, const ProcessEnd& end, const 
                 emit catalogueReady(catalogue_);
             }
             if (currentWaiting_)
-                deliver({current_, false, brokenReason_, {}, {}});
+                deliver({current_, false, brokenReason_, {}, {}, true});
         }
         return;
     }
@@ -169,7 +170,7 @@ void DecoderPool::requestPicture(const QString& path) {
     currentWaiting_ = true;
     ++deliveries_;
     if (!brokenReason_.isEmpty()) {
-        deliver({path, false, brokenReason_, {}, {}});
+        deliver({path, false, brokenReason_, {}, {}, true});
         return;
     }
     const auto found = jobs_.find(path);

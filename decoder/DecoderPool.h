@@ -87,6 +87,9 @@ struct PictureResult {
     QString error;  // why it cannot be shown, when not ok
     QSize fullSize; // the picture's own size
     QImage image;   // scaled to fit the view size; null when not ok
+    // Not ok because a decoder crashed, exited or overran on it (or none could
+    // be started), rather than because the file is no picture it can read.
+    bool decoderEnded = false;
 };
 
 class DecoderPool : public QObject {

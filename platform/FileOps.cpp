@@ -235,7 +235,7 @@ int copyOpenSource(int in, const struct stat& source, const QByteArray& target,
     // The unnamed file gets its name through /proc; without /proc (or with a
     // process /proc keeps closed to itself) it could never be named.
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(out.get());
-    if (out.valid() && ::access(self.constData(), F_OK) != 0)
+    if (out.valid() && ::faccessat(AT_FDCWD, self.constData(), F_OK, AT_EACCESS) != 0)
         out.reset();
     const bool unnamed = out.valid();
     if (!unnamed) {

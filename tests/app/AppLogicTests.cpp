@@ -1,10 +1,12 @@
 #include "app/Application.h"
 #include "app/Hints.h"
 #include "app/MessageLog.h"
+#include "app/NameOrder.h"
 #include "app/ToolbarArt.h"
 #include "settings/RegistryException.h"
 
 #include <QImage>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 TEST(MessageLog, KeepsTheNewestTwentyBeforeAppending) {
@@ -69,4 +71,14 @@ TEST(ToolbarArt, ElevenImagesDrawnSharpAtEveryScale) {
     }
     // Each digit is its own picture.
     EXPECT_NE(images[1].pixmap(16, 16).toImage(), images[2].pixmap(16, 16).toImage());
+}
+
+TEST(NameOrder, AsAFileManagerListsAFolder) {
+    const QStringList expected = {"001.jpg", "1.jpg", "2.jpg",     "10.jpg",     "a.jpg",
+                                  "B.jpg",   "c.jpg", "IMG_2.jpg", "img_10.jpg", "IMG_0011.jpg",
+                                  "x9y2",    "X9y10", "x10y1",     "写真 2.jpg", "写真 10.jpg"};
+    QStringList shuffled = expected;
+    std::reverse(shuffled.begin(), shuffled.end());
+    std::swap(shuffled[1], shuffled[7]);
+    EXPECT_EQ(sortedInNameOrder(shuffled), expected);
 }

@@ -4,7 +4,6 @@
 #include "dialogs/Option.h"
 #include "graphics/PicturePreview.h"
 #include "platform/InstallPaths.h"
-#include "plugins/SPIs.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QDir>
@@ -63,7 +62,7 @@ protected:
 TEST_F(PluginSetup, AnEmptyViewerPathLoadsNothingAndSaysSo) {
     writeSusieKey("[Plug-in]\nPath=\n");
     TfrmMain window(prompter);
-    EXPECT_EQ(window.SPI->Count(), 0);
+    EXPECT_EQ(window.pluginCount(), 0);
     EXPECT_EQ(window.messageLog().lines(),
               (QStringList{NoPluginsMessage, OnlyBuiltInFormatsMessage}));
     EXPECT_FALSE(window.imgPreview->hasPicture());
@@ -72,7 +71,7 @@ TEST_F(PluginSetup, AnEmptyViewerPathLoadsNothingAndSaysSo) {
 TEST_F(PluginSetup, TheViewerPathIsSearchedWhenItsKeyExists) {
     writeSusieKey("[Plug-in]\nPath=" + QByteArray(SORTEKA_TEST_SPI_DIR) + "\n");
     TfrmMain window(prompter);
-    EXPECT_EQ(window.SPI->Count(), 1);
+    EXPECT_EQ(window.pluginCount(), 1);
     EXPECT_TRUE(window.messageLog().lines().isEmpty());
 }
 
@@ -81,7 +80,7 @@ TEST_F(PluginSetup, AConfiguredFolderMakesItsFormatShowAndSortable) {
                "[0]\nDirectory=" +
                tmp.mkdir("out").toUtf8() + "\n");
     TfrmMain window(prompter);
-    ASSERT_EQ(window.SPI->Count(), 1);
+    ASSERT_EQ(window.pluginCount(), 1);
     EXPECT_TRUE(window.messageLog().lines().isEmpty());
 
     writeTiny("in/dawn.tpc", 3, 2, qRgb(10, 200, 30));
@@ -107,14 +106,14 @@ TEST_F(PluginSetup, AcceptedOptionsReloadTheListAndThePlugins) {
     QTimer::singleShot(0, &options, [&] { options.reject(); });
     window.ShowOption();
     EXPECT_EQ(window.lvDirList->topLevelItem(2)->text(1), "フォルダ3");
-    EXPECT_EQ(window.SPI->Count(), 0);
+    EXPECT_EQ(window.pluginCount(), 0);
 
     // OK writes what the dialog shows, then the window reloads both.
     QTimer::singleShot(0, &options, [&] { options.cmdOK->click(); });
     window.ShowOption();
     EXPECT_EQ(window.lvDirList->topLevelItem(2)->text(1), "Cats");
     EXPECT_EQ(window.lvDirList->topLevelItem(2)->text(2), "/cats");
-    EXPECT_EQ(window.SPI->Count(), 1);
+    EXPECT_EQ(window.pluginCount(), 1);
     EXPECT_TRUE(window.messageLog().lines().isEmpty());
 }
 
@@ -122,6 +121,6 @@ TEST_F(PluginSetup, WithoutTheViewersKeyTheInstallationsPluginsAreSearched) {
     const QString installed = platform::installedPluginDirectory();
     const auto shipped = QDir(installed).entryList({"*.spi"}, QDir::Files).size();
     TfrmMain window(prompter);
-    EXPECT_EQ(window.SPI->Count(), shipped) << qPrintable(installed);
+    EXPECT_EQ(window.pluginCount(), shipped) << qPrintable(installed);
     EXPECT_EQ(window.messageLog().lines().isEmpty(), shipped > 0);
 }

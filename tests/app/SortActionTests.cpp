@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 TEST(NumberedFileName, PutsATwoDigitNumberBeforeTheExtension) {
@@ -178,9 +179,12 @@ private:
 
 TEST_F(SortActionTest, AMoveWhoseSourceCannotBeDeletedLeavesEverythingAsItWas) {
     // Readable and writable for the ordinary user the sort runs as.
-    QFile::setPermissions(tmp.path(), QFile::Permissions(0x7755));
-    QFile::setPermissions(dest, QFile::Permissions(0x7777));
-    QFile::setPermissions(source + "tama.jpg", QFile::Permissions(0x6644));
+    const auto chmod = [](const QString& path, mode_t mode) {
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+    };
+    chmod(tmp.path(), 0755);
+    chmod(dest, 0777);
+    chmod(source + "tama.jpg", 0644);
     for (const bool olderFile : {false, true}) {
         SCOPED_TRACE(olderFile ? "replacing an older file" : "to a free name");
         prompter.warnings.clear();
@@ -188,14 +192,13 @@ TEST_F(SortActionTest, AMoveWhoseSourceCannotBeDeletedLeavesEverythingAsItWas) {
             tmp.write("dest/tama.jpg", "older picture");
             prompter.confirmAnswers = {true};
         }
-        QFile::setPermissions(source, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
-                                          QFile::ExeOther);
+        chmod(source, 0555);
         bool done = false;
         {
             AsOrdinaryUser user;
             done = sort(true).done;
         }
-        QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        chmod(source, 0755);
         EXPECT_FALSE(done);
         EXPECT_EQ(prompter.warnings, QStringList{SortAction::DeleteFailed});
         EXPECT_EQ(readAll(source + "tama.jpg"), "new picture");
