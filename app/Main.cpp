@@ -142,14 +142,17 @@ void TfrmMain::takeCatalogue(const decoder::Catalogue& catalogue) {
     for (const decoder::CatalogueFormat& format : decoder::importFilterFormats(catalogue))
         decodable_.insert(format.extension.toLower());
     pluginCount_ = int(catalogue.plugins.size());
+    // Plug-ins that crashed, hung or quit while loading stay named in the log,
+    // also after opening a folder clears it.
+    pluginNotices_.clear();
+    for (const decoder::LeftOutPlugin& plugin : catalogue.leftOut)
+        if (plugin.reason != decoder::NotAPluginReason)
+            pluginNotices_.append(decoder::pluginLeftOutMessage(plugin.file, plugin.reason));
     clearLog();
     if (catalogue.plugins.isEmpty()) {
         AddMessage(NoPluginsMessage);
         AddMessage(OnlyBuiltInFormatsMessage);
     }
-    for (const decoder::LeftOutPlugin& plugin : catalogue.leftOut)
-        if (plugin.reason != decoder::NotAPluginReason)
-            AddMessage(decoder::pluginLeftOutMessage(plugin.file, plugin.reason));
 }
 
 int TfrmMain::pluginCount() const {
@@ -290,6 +293,8 @@ void TfrmMain::setPicturePanel(const QString& text) {
 void TfrmMain::clearLog() {
     log_.clear();
     Message->clear();
+    for (const QString& notice : std::as_const(pluginNotices_))
+        AddMessage(notice);
 }
 
 void TfrmMain::warning(const QString& text) {

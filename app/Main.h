@@ -136,7 +136,8 @@ private:
     std::unique_ptr<decoder::DecoderPool> decoders_;
     QSet<QString> decodable_; // extensions, lower case: the built-in ones and the plug-ins'
     int pluginCount_ = 0;
-    bool loading_ = false; // waiting for the decoders to hand over the next picture
+    QStringList pluginNotices_; // plug-ins left out, kept at the top of the log
+    bool loading_ = false;      // waiting for the decoders to hand over the next picture
     PictureBrowser browser_;
     SortAction sortAction_;
     KeyPreview* keyPreview_ = nullptr;

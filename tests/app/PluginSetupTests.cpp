@@ -124,3 +124,30 @@ TEST_F(PluginSetup, WithoutTheViewersKeyTheInstallationsPluginsAreSearched) {
     EXPECT_EQ(window.pluginCount(), shipped) << qPrintable(installed);
     EXPECT_EQ(window.messageLog().lines().isEmpty(), shipped > 0);
 }
+
+TEST_F(PluginSetup, PluginsThatCrashOrQuitCostTheirPicturesOnlyAndAreNamed) {
+    writeStore("[Setting]\nUseSusieDirectory=0\nSPIDirectory=" SORTEKA_TEST_BAD_SPI_DIR "\n");
+    // "MISB", what to do, width and height, grey level.
+    const auto misbehaving = [this](const QString& name, const char* what) {
+        tmp.write("in/" + name, QByteArray("MISB") + what + QByteArray("\x04\0\x03\0\x80", 5));
+    };
+    misbehaving("a.mis", "GOOD");
+    misbehaving("b.mis", "CRSH");
+    misbehaving("c.mis", "EXIT");
+    misbehaving("d.mis", "GOOD");
+    TfrmMain window(prompter);
+    ASSERT_EQ(window.pluginCount(), 1); // the one that crashes while loading is left out
+
+    window.OpenDirectory(tmp.file("in"));
+    EXPECT_EQ(window.browser().CurrentFile, "a.mis");
+    QChar space(u' ');
+    window.FormKeyPress(space);
+    EXPECT_EQ(window.browser().CurrentFile, "d.mis");
+    EXPECT_EQ(window.browser().searchState(), PictureBrowser::SearchState::None);
+    const QStringList log = window.messageLog().lines();
+    ASSERT_EQ(log.size(), 3) << qPrintable(log.join('\n'));
+    EXPECT_TRUE(log[0].startsWith("プラグインを読み込めませんでした: ") &&
+                log[0].contains("crash_on_load.spi"));
+    EXPECT_TRUE(log[1].startsWith(tmp.file("in/b.mis") + ": ")) << qPrintable(log[1]);
+    EXPECT_TRUE(log[2].startsWith(tmp.file("in/c.mis") + ": ")) << qPrintable(log[2]);
+}
