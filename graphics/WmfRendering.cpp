@@ -2,6 +2,7 @@
 #include "graphics/IsolatedRun.h"
 #include "graphics/MetafileRendering.h"
 #include "graphics/PictureLimits.h"
+#include "graphics/WmfObjectTable.h"
 #include "graphics/WmfPlayback.h"
 #include "graphics/WmfText.h"
 
@@ -23,6 +24,8 @@ struct DrawnHeader {
     std::int32_t width;
     std::int32_t height;
 };
+
+constexpr qint64 PlaceableHeaderBytes = 22;
 
 constexpr std::size_t DrawnCapacity =
     sizeof(DrawnHeader) + std::size_t(MaxRenderedSide) * MaxRenderedSide * sizeof(int);
@@ -48,7 +51,8 @@ bool drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, char* out,
     // which is what the default mapping mode means on the screen.
     QSize size = clampRenderedSize(layout.naturalSize.width(), layout.naturalSize.height());
     // libwmf only reads the buffer, but its interface is not const.
-    WmfPlayback playback = wmfPlayback(bytes, layout, size);
+    const qint64 headerAt = layout.placeable ? PlaceableHeaderBytes : 0;
+    WmfPlayback playback = wmfPlayback(withOwnObjectSlots(bytes, headerAt), layout, size);
     if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(playback.bytes.data()),
                      playback.bytes.size()) != wmf_E_None)
         return false;
