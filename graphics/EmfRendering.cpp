@@ -1,12 +1,10 @@
 #include "graphics/EmfBitmaps.h"
 #include "graphics/GraphicErrors.h"
-#include "graphics/IsolatedRun.h"
 #include "graphics/MetafileRendering.h"
 #include "graphics/PictureLimits.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
-#include <cstring>
 #include <dlfcn.h>
 #include <emf2svg.h>
 
@@ -14,6 +12,9 @@ namespace graphics {
 namespace {
 
 constexpr const char* LibraryName = "libemf2svg.so.1";
+
+// Largest SVG text taken from the converter.
+constexpr qint64 MaxSvgBytes = qint64(256) * 1024 * 1024;
 
 using ConvertFunction = int (*)(char*, size_t, char**, size_t*, generatorOptions*);
 
@@ -44,12 +45,10 @@ const Converter& converter() {
     return loaded;
 }
 
-// Largest SVG text the converter may hand back.
-constexpr std::size_t SvgCapacity = std::size_t(256) * 1024 * 1024;
-
-// Runs inside the drawing child: converts the metafile to SVG text.
-bool convertToSvg(const Converter& converter, const QByteArray& bytes, QSize size, char* out,
-                  std::size_t capacity, std::size_t& used) {
+// Converts the metafile to SVG text; empty when the converter fails. The
+// converter has no way to be stopped part-way: a conversion that never ends is
+// the decoder process's watchdog's to end.
+QByteArray convertToSvg(const Converter& converter, const QByteArray& bytes, QSize size) {
     generatorOptions options{};
     char noNamespace[] = "";
     options.nameSpace = noNamespace;
@@ -64,19 +63,16 @@ bool convertToSvg(const Converter& converter, const QByteArray& bytes, QSize siz
     char* svg = nullptr;
     size_t svgLength = 0;
     const int ok = converter.convert(data.data(), size_t(data.size()), &svg, &svgLength, &options);
-    const bool fits = ok && svg && svgLength > 0 && svgLength <= capacity;
-    if (fits) {
-        std::memcpy(out, svg, svgLength);
-        used = svgLength;
-    }
+    QByteArray text;
+    if (ok && svg && svgLength > 0 && svgLength <= std::size_t(MaxSvgBytes))
+        text = QByteArray(svg, qsizetype(svgLength));
     converter.release(svg);
-    return fits;
+    return text;
 }
 
 } // namespace
 
-QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout,
-                 std::chrono::milliseconds timeLimit) {
+QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
     const Converter& convert = converter();
     if (!convert.convert)
         throw EInvalidGraphic(QStringLiteral("拡張メタファイルを描くライブラリ (%1) がありません")
@@ -86,11 +82,9 @@ QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout,
     if (size.isEmpty())
         throw EInvalidGraphic(QStringLiteral("メタファイルの大きさが不正です"));
 
-    const QByteArray svg = runIsolated(
-        [&](char* out, std::size_t capacity, std::size_t& used) {
-            return convertToSvg(convert, bytes, size, out, capacity, used);
-        },
-        SvgCapacity, timeLimit);
+    const QByteArray svg = convertToSvg(convert, bytes, size);
+    if (svg.isEmpty())
+        throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
 
     QSvgRenderer renderer(svg);
     if (!renderer.isValid())

@@ -14,7 +14,7 @@ void MetafilePicture::loadFromStream(QIODevice& device) {
         setImage(graphics::renderWmf(bytes, graphics::checkWmf(bytes), timeLimit_));
         return;
     case graphics::MetafileKind::Emf:
-        setImage(graphics::renderEmf(bytes, graphics::checkEmf(bytes), timeLimit_));
+        setImage(graphics::renderEmf(bytes, graphics::checkEmf(bytes)));
         return;
     case graphics::MetafileKind::None:
         break;

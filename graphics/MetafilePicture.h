@@ -16,7 +16,9 @@ public:
 
     void loadFromStream(QIODevice& device) override;
 
-    // A drawing not finished within this time is refused (10 seconds by default).
+    // A WMF drawing not finished within this time is refused (10 seconds by
+    // default). An EMF conversion cannot be stopped part-way; the decoder
+    // process that runs it is ended by its watchdog instead.
     void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
     [[nodiscard]] std::chrono::milliseconds timeLimit() const { return timeLimit_; }
 

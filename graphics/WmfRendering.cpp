@@ -1,13 +1,12 @@
 #include "graphics/GraphicErrors.h"
-#include "graphics/IsolatedRun.h"
 #include "graphics/MetafileRendering.h"
 #include "graphics/PictureLimits.h"
 #include "graphics/WmfObjectTable.h"
 #include "graphics/WmfPlayback.h"
 #include "graphics/WmfText.h"
 
+#include <QDeadlineTimer>
 #include <QPainter>
-#include <cstring>
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
 #include <memory>
@@ -19,20 +18,34 @@ struct ApiDeleter {
     void operator()(wmfAPI* api) const { wmf_api_destroy(api); }
 };
 
-// What the drawing child hands back: the size, then one int a pixel.
-struct DrawnHeader {
-    std::int32_t width;
-    std::int32_t height;
-};
+// The raster device stores 7 bits of transparency above 24 bits of colour.
+QImage toImage(const int* pixels, int width, int height) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    if (image.isNull())
+        return {};
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const auto p = unsigned(pixels[std::size_t(y) * width + x]);
+            const int transparency = int((p >> 24) & 0x7f);
+            const int alpha = 255 - (transparency * 255 + 63) / 127;
+            line[x] = qRgba(int((p >> 16) & 0xff), int((p >> 8) & 0xff), int(p & 0xff), alpha);
+        }
+    }
+    return image;
+}
 
 constexpr qint64 PlaceableHeaderBytes = 22;
 
-constexpr std::size_t DrawnCapacity =
-    sizeof(DrawnHeader) + std::size_t(MaxRenderedSide) * MaxRenderedSide * sizeof(int);
+// libwmf asks this after each record whether to go on: the one safe way to
+// stop it part-way, since it then unwinds and frees what it holds.
+int stopAtDeadline(void* deadline, float) {
+    return static_cast<const QDeadlineTimer*>(deadline)->hasExpired() ? 1 : 0;
+}
 
-// Runs inside the drawing child: plays the metafile with libwmf's raster device.
-bool drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, char* out,
-                    std::size_t capacity, std::size_t& used) {
+// Plays the metafile with libwmf's raster device; a null image when libwmf
+// fails or gives up at the deadline.
+QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlineTimer deadline) {
     wmfAPI_Options options{};
     options.function = wmf_gd_function;
     const unsigned long flags =
@@ -41,7 +54,8 @@ bool drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, char* out,
     const wmf_error_t created = wmf_api_create(&rawApi, flags, &options);
     std::unique_ptr<wmfAPI, ApiDeleter> api(rawApi);
     if (created != wmf_E_None || !api)
-        return false;
+        return {};
+    wmf_status_function(api.get(), &deadline, stopAtDeadline);
 
     wmf_gd_t* device = WMF_GD_GetData(api.get());
     device->type = wmf_gd_image;
@@ -50,24 +64,24 @@ bool drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, char* out,
     // of 1/72 inch, and asking at 72 dpi gives one pixel per logical unit,
     // which is what the default mapping mode means on the screen.
     QSize size = clampRenderedSize(layout.naturalSize.width(), layout.naturalSize.height());
-    // libwmf only reads the buffer, but its interface is not const.
     const qint64 headerAt = layout.placeable ? PlaceableHeaderBytes : 0;
+    // libwmf only reads the buffer, but its interface is not const.
     WmfPlayback playback = wmfPlayback(withOwnObjectSlots(bytes, headerAt), layout, size);
     if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(playback.bytes.data()),
                      playback.bytes.size()) != wmf_E_None)
-        return false;
+        return {};
     wmfD_Rect bbox{};
     if (wmf_scan(api.get(), 0, &bbox) != wmf_E_None)
-        return false;
+        return {};
     if (layout.naturalSize.isEmpty()) {
         unsigned int w = 0;
         unsigned int h = 0;
         if (wmf_display_size(api.get(), &w, &h, 72.0, 72.0) != wmf_E_None)
-            return false;
+            return {};
         size = clampRenderedSize(w, h);
     }
     if (size.isEmpty())
-        return false;
+        return {};
     if (!playback.frame.isEmpty()) {
         bbox.TL.x = float(playback.frame.left());
         bbox.TL.y = float(playback.frame.top());
@@ -80,61 +94,21 @@ bool drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, char* out,
     WmfTextLayer text(QRectF(QPointF(bbox.TL.x, bbox.TL.y), QPointF(bbox.BR.x, bbox.BR.y)), size);
     text.collectFrom(api.get());
     if (wmf_play(api.get(), 0, &bbox) != wmf_E_None)
-        return false;
+        return {};
     int* pixels = device->gd_image ? wmf_gd_image_pixels(device->gd_image) : nullptr;
     if (!pixels)
-        return false;
+        return {};
     text.drawOnto(pixels);
-
-    const DrawnHeader header{size.width(), size.height()};
-    const std::size_t pixelBytes = std::size_t(size.width()) * size.height() * sizeof(int);
-    if (sizeof header + pixelBytes > capacity)
-        return false;
-    std::memcpy(out, &header, sizeof header);
-    std::memcpy(out + sizeof header, pixels, pixelBytes);
-    used = sizeof header + pixelBytes;
-    return true;
-}
-
-// The raster device stores 7 bits of transparency above 24 bits of colour.
-QImage toImage(const char* pixelBytes, int width, int height) {
-    QImage image(width, height, QImage::Format_ARGB32);
-    if (image.isNull())
-        throw EInvalidGraphic(QStringLiteral("メモリが足りません"));
-    for (int y = 0; y < height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            unsigned p = 0;
-            std::memcpy(&p, pixelBytes + (std::size_t(y) * width + x) * sizeof p, sizeof p);
-            const int transparency = int((p >> 24) & 0x7f);
-            const int alpha = 255 - (transparency * 255 + 63) / 127;
-            line[x] = qRgba(int((p >> 16) & 0xff), int((p >> 8) & 0xff), int(p & 0xff), alpha);
-        }
-    }
-    return image;
+    return toImage(pixels, size.width(), size.height());
 }
 
 } // namespace
 
 QImage renderWmf(const QByteArray& bytes, const WmfLayout& layout,
                  std::chrono::milliseconds timeLimit) {
-    const QByteArray drawn = runIsolated(
-        [&](char* out, std::size_t capacity, std::size_t& used) {
-            return drawWithLibwmf(bytes, layout, out, capacity, used);
-        },
-        DrawnCapacity, timeLimit);
-
-    DrawnHeader header{};
-    if (std::size_t(drawn.size()) < sizeof header)
+    const QImage image = drawWithLibwmf(bytes, layout, QDeadlineTimer(timeLimit));
+    if (image.isNull())
         throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
-    std::memcpy(&header, drawn.constData(), sizeof header);
-    if (header.width < 1 || header.height < 1 || header.width > MaxRenderedSide ||
-        header.height > MaxRenderedSide ||
-        std::size_t(drawn.size()) !=
-            sizeof header + std::size_t(header.width) * header.height * sizeof(int))
-        throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
-
-    const QImage image = toImage(drawn.constData() + sizeof header, header.width, header.height);
     QImage paper(image.size(), QImage::Format_RGB32);
     paper.fill(Qt::white);
     QPainter painter(&paper);

@@ -239,3 +239,25 @@ TEST_P(OfficeExport, ShowsEmbeddedBitmaps) {
 }
 
 INSTANTIATE_TEST_SUITE_P(MetafilePicture, OfficeExport, ::testing::Values("wmf", "emf"));
+
+// A brush deleted while a saved state holds it, its slot then taken by a
+// font: restoring the state brings the brush back, not the font (libwmf
+// crashed drawing with the font as a brush). Drawn in this process, twice.
+TEST(MetafilePicture, RestoresAnObjectWhoseSlotWasTakenAgain) {
+    WmfWriter wmf(QRect(0, 0, 1000, 500), 1000);
+    wmf.setWindow(QRect(0, 0, 1000, 500));
+    wmf.useSolidBrush(Qt::red); // pen in slot 0, brush in slot 1
+    wmf.record(0x001E, {});     // SaveDC
+    wmf.useSolidBrush(Qt::blue);
+    wmf.rectangle(QRect(500, 0, 500, 500));
+    wmf.record(0x01F0, {1}); // DeleteObject: the red brush
+    // CreateFontIndirect (height 12, "Arial") takes slot 1 again.
+    wmf.record(0x02FB, {12, 0, 0, 0, 400, 0, 0, 0, 0, 0x7241, 0x6169, 0x006C, 0, 0, 0, 0});
+    wmf.record(0x0127, {0xFFFF}); // RestoreDC(-1)
+    wmf.rectangle(QRect(0, 0, 500, 500));
+    for (int round = 0; round < 2; ++round) {
+        MetafilePicture picture;
+        picture.loadFromData(wmf.finish());
+        expectRedBlueHalves(picture.image());
+    }
+}

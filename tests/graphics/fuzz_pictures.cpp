@@ -9,6 +9,7 @@
 #include "graphics/MetafilePicture.h"
 #include "graphics/MetafileRecords.h"
 #include "graphics/PictureLimits.h"
+#include "graphics/WmfObjectTable.h"
 #include "graphics/WmfPlayback.h"
 
 #include <QGuiApplication>
@@ -27,8 +28,8 @@ void ensureApplication() {
     static QGuiApplication app(argc, argv);
 }
 
-// The frame and bitmap rewriting of metafiles run here in the fuzzer's own
-// process (the drawing itself runs in a child, out of a sanitizer's sight).
+// The frame, object and bitmap rewriting of metafiles, also for inputs that
+// are refused before drawing.
 void rewriteMetafile(const QByteArray& bytes) {
     try {
         switch (graphics::detectMetafile(bytes)) {
@@ -36,7 +37,8 @@ void rewriteMetafile(const QByteArray& bytes) {
             const auto layout = graphics::checkWmf(bytes);
             const QSize size = graphics::clampRenderedSize(layout.naturalSize.width(),
                                                            layout.naturalSize.height());
-            (void)graphics::wmfPlayback(bytes, layout, size);
+            (void)graphics::wmfPlayback(
+                graphics::withOwnObjectSlots(bytes, layout.placeable ? 22 : 0), layout, size);
             break;
         }
         case graphics::MetafileKind::Emf:
