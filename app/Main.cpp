@@ -2,6 +2,7 @@
 
 #include "app/Hints.h"
 #include "app/KeyPreview.h"
+#include "app/LargeView.h"
 #include "app/PluginSetup.h"
 #include "app/ToolbarArt.h"
 #include "decoder/CatalogueFormats.h"
@@ -37,6 +38,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <optional>
@@ -261,7 +263,45 @@ bool TfrmMain::loadPicture(const QString& path) {
         return false;
     }
     imgPreview->setPicture(std::make_unique<DecodedPicture>(result->image));
+    if (largeView_ && largeView_->isVisible())
+        largeView_->showPicture(std::make_unique<DecodedPicture>(result->image), path,
+                                result->fullSize);
     return true;
+}
+
+void TfrmMain::ShowLargeView() {
+    if (!largeView_) {
+        largeView_ = new TfrmLargeView([this](QChar& key) { FormKeyPress(key); }, this);
+        // A resized view gets the picture decoded at its new size once the
+        // resizing settles.
+        auto* settle = new QTimer(largeView_);
+        settle->setSingleShot(true);
+        settle->setInterval(150);
+        connect(settle, &QTimer::timeout, this, [this] {
+            if (!largeView_->isVisible() || browser_.CurrentFile.isEmpty() || loading_)
+                return;
+            updateViewSize();
+            (void)loadPicture(browser_.CurrentDir + browser_.CurrentFile);
+        });
+        connect(largeView_, &TfrmLargeView::pictureAreaChanged, settle,
+                qOverload<>(&QTimer::start));
+        connect(largeView_, &TfrmLargeView::closed, this, [this] {
+            // Back to the pane's size once the window has gone.
+            QMetaObject::invokeMethod(
+                this, [this] { updateViewSize(); }, Qt::QueuedConnection);
+        });
+    }
+    largeView_->open();
+    updateViewSize();
+    // The picture on screen again, now at the large view's size.
+    if (!browser_.CurrentFile.isEmpty())
+        (void)loadPicture(browser_.CurrentDir + browser_.CurrentFile);
+}
+
+void TfrmMain::updateViewSize() {
+    const bool large = largeView_ && largeView_->isVisible();
+    decoders_->setViewSize(large ? largeView_->pictureArea()
+                                 : imgPreview->size() * imgPreview->devicePixelRatioF());
 }
 
 void TfrmMain::decodeAhead() {
@@ -288,6 +328,8 @@ void TfrmMain::setPicturePanel(const QString& text) {
     const int room = panel->contentsRect().width() - 2 * panel->margin() - 2 * panel->indent();
     panel->setText(panel->fontMetrics().elidedText(shown, Qt::ElideMiddle, std::max(room, 1)));
     panel->setToolTip(text == PictureBrowser::EndOfSearchText ? QString() : shown);
+    if (largeView_ && text == PictureBrowser::EndOfSearchText)
+        largeView_->showStatus(text);
 }
 
 void TfrmMain::clearLog() {
@@ -318,7 +360,9 @@ void TfrmMain::FormKeyPress(QChar& key) {
     // on screen: the one shown was sorted or passed over already.
     if (loading_ && key != QChar(0x1B))
         return;
-    if (key == u' ') {
+    if (key == u'\r') {
+        ShowLargeView();
+    } else if (key == u' ') {
         NextPicture();
     } else if (key == QChar(0x1B)) {
         const TRegIniFile store(settings::KeyPath);
@@ -399,7 +443,7 @@ bool TfrmMain::event(QEvent* event) {
 void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     // Pictures come from the decoders at the pane's size in device pixels.
-    decoders_->setViewSize(imgPreview->size() * imgPreview->devicePixelRatioF());
+    updateViewSize();
     if (!shown_) {
         shown_ = true;
         FormShow();

@@ -14,6 +14,7 @@
 #include <memory>
 
 class KeyPreview;
+class TfrmLargeView;
 class PicturePreview;
 class Prompter;
 namespace decoder {
@@ -81,6 +82,9 @@ public:
     void mnuHelpContentsClick();
     void mnuHelpAboutClick();
     void ShowOption();
+    // Opens the large view of the current picture (Enter, double click, menu).
+    void ShowLargeView();
+    [[nodiscard]] TfrmLargeView* largeView() const { return largeView_; }
 
     // Controls, named as in the form's design.
     QToolBar* ToolBar = nullptr;
@@ -99,6 +103,7 @@ public:
     QAction* mnuFileDirOpen = nullptr;
     QAction* mnuExit = nullptr;
     QAction* mnuToolOption = nullptr;
+    QAction* mnuToolLargeView = nullptr;
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpAbout = nullptr;
 
@@ -136,6 +141,9 @@ private:
     std::unique_ptr<decoder::DecoderPool> decoders_;
     QSet<QString> decodable_; // extensions, lower case: the built-in ones and the plug-ins'
     int pluginCount_ = 0;
+    TfrmLargeView* largeView_ = nullptr;
+    // The decoders' picture area: the large view's while it is open.
+    void updateViewSize();
     QStringList pluginNotices_; // plug-ins left out, kept at the top of the log
     bool loading_ = false;      // waiting for the decoders to hand over the next picture
     PictureBrowser browser_;

@@ -71,6 +71,7 @@ void TfrmMain::buildPanes(QWidget* client) {
     fraPreview->setLineWidth(1);
     fraPreview->setGeometry(8, 32, 273, 337);
     imgPreview = new PicturePreview(fraPreview);
+    connect(imgPreview, &PicturePreview::doubleClicked, this, [this] { ShowLargeView(); });
     imgPreview->setObjectName(QStringLiteral("imgPreview"));
     imgPreview->setGeometry(2, 2, 269, 333);
 
@@ -166,6 +167,11 @@ void TfrmMain::buildMenu() {
 
     QMenu* mnuTool = bar->addMenu(QStringLiteral("ツール(&T)"));
     mnuTool->setObjectName(QStringLiteral("mnuTool"));
+    // Enter opens it through the key handling; the menu only shows the key.
+    mnuToolLargeView = mnuTool->addAction(QStringLiteral("大きく表示(&L)\tEnter"));
+    mnuToolLargeView->setObjectName(QStringLiteral("mnuToolLargeView"));
+    setHint(mnuToolLargeView, QStringLiteral("|画像を大きく表示します"));
+    connect(mnuToolLargeView, &QAction::triggered, this, [this] { ShowLargeView(); });
     mnuToolOption = mnuTool->addAction(QStringLiteral("オプション(&O)..."));
     mnuToolOption->setObjectName(QStringLiteral("mnuToolOption"));
     setHint(mnuToolOption, QStringLiteral("|各種設定をします"));

@@ -2,6 +2,7 @@
 
 #include "graphics/PictureFormats.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -49,4 +50,10 @@ void PicturePreview::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setClipRegion(event->region());
     painter.drawPixmap(target.topLeft(), pixmap);
+}
+
+void PicturePreview::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
+    QWidget::mouseDoubleClickEvent(event);
 }

@@ -39,9 +39,11 @@ public:
 
 signals:
     void pictureChanged();
+    void doubleClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     std::unique_ptr<Picture> picture_;

@@ -3,12 +3,15 @@
 // event loop the way a quick typist queues them.
 
 #include "../settings/SettingsTestSupport.h"
+#include "app/LargeView.h"
 #include "app/Main.h"
 #include "dialogs/MessageBoxPrompter.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -183,4 +186,43 @@ TEST_F(KeyIntegrity, KeysTypedWhileTheNextPictureLoadedAreDropped) {
     // A key pressed while the picture is on screen acts on it.
     QTest::keyClick(window.windowHandle(), Qt::Key_1);
     EXPECT_EQ(sourcesLeft(), 1);
+}
+
+TEST_F(KeyIntegrity, TheLargeViewSortsWithTheSameKeysFollowsAndKeepsItsPlace) {
+    QImage third(4, 3, QImage::Format_RGB32);
+    third.fill(Qt::blue);
+    third.save(tmp.file("src/p9.bmp"), "BMP");
+    configure(tmp.mkdir("sorted"), 0, 0);
+    TfrmMain window(prompter);
+    activate(window);
+    window.OpenDirectory(tmp.file("src"));
+    ASSERT_EQ(window.browser().CurrentFile, "p1.bmp");
+
+    // Enter in the main window opens it on the picture shown.
+    QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+    TfrmLargeView* view = window.largeView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->isVisible());
+    EXPECT_EQ(view->windowTitle(), "p1.bmp (4 × 3)");
+    view->move(40, 50);
+    view->resize(700, 500);
+
+    // Its digit keys and buttons sort as the main window's do, and it follows.
+    QTest::keyClick(view, Qt::Key_1);
+    EXPECT_TRUE(QFileInfo::exists(tmp.file("sorted/p1.bmp")));
+    EXPECT_EQ(view->windowTitle(), "p3.bmp (4 × 3)");
+    view->numberButtons[0]->click();
+    EXPECT_TRUE(QFileInfo::exists(tmp.file("sorted/p3.bmp")));
+    EXPECT_EQ(view->windowTitle(), "p9.bmp (4 × 3)");
+    EXPECT_TRUE(view->findChild<QLabel*>()->text().isEmpty() ||
+                view->findChild<QLabel*>()->text() == PictureBrowser::EndOfSearchText);
+
+    // Esc closes it and keeps its place for next time; the program goes on.
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_TRUE(window.isVisible());
+    TfrmMain again(prompter);
+    again.ShowLargeView();
+    EXPECT_EQ(again.largeView()->pos(), QPoint(40, 50));
+    EXPECT_EQ(again.largeView()->size(), QSize(700, 500));
 }

@@ -1,0 +1,159 @@
+#include "app/LargeView.h"
+
+#include "graphics/Picture.h"
+#include "graphics/PicturePreview.h"
+#include "platform/NativePath.h"
+#include "platform/Paths.h"
+#include "settings/RegIniFile.h"
+#include "settings/RegistryException.h"
+#include "settings/SettingsSchema.h"
+
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+const QString SectionView = QStringLiteral("View");
+
+} // namespace
+
+TfrmLargeView::TfrmLargeView(std::function<void(QChar&)> keyHandler, QWidget* parent)
+    : QWidget(parent, Qt::Window), keyHandler_(std::move(keyHandler)) {
+    setObjectName(QStringLiteral("frmLargeView"));
+    setWindowTitle(QStringLiteral("大きく表示"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 4);
+    preview_ = new PicturePreview(this);
+    preview_->setObjectName(QStringLiteral("imgLargeView"));
+    preview_->setMinimumSize(64, 64);
+    layout->addWidget(preview_, 1);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(4, 0, 4, 0);
+    for (int n = 1; n <= 9; ++n) {
+        auto* button = new QPushButton(QString::number(n), this);
+        button->setObjectName(QStringLiteral("cmdNum%1").arg(n));
+        // Buttons take no keyboard focus: every key goes to the window.
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setMinimumWidth(24);
+        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        connect(button, &QPushButton::clicked, this, [this, n] {
+            QChar key(QChar(u'0' + n));
+            keyHandler_(key);
+        });
+        numberButtons[size_t(n - 1)] = button;
+        row->addWidget(button);
+    }
+    status_ = new QLabel(this);
+    row->addWidget(status_, 1);
+    layout->addLayout(row);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+TfrmLargeView::~TfrmLargeView() = default;
+
+void TfrmLargeView::open() {
+    if (!placed_) {
+        restorePlace();
+        placed_ = true;
+    }
+    if (isHidden())
+        show();
+    raise();
+    activateWindow();
+}
+
+void TfrmLargeView::showPicture(std::unique_ptr<Picture> picture, const QString& path,
+                                QSize pixelSize) {
+    preview_->setPicture(std::move(picture));
+    setWindowTitle(QStringLiteral("%1 (%2 × %3)")
+                       .arg(platform::displayPath(platform::fileNameOf(path)))
+                       .arg(pixelSize.width())
+                       .arg(pixelSize.height()));
+    status_->clear();
+}
+
+void TfrmLargeView::showStatus(const QString& text) {
+    status_->setText(text);
+}
+
+QSize TfrmLargeView::pictureArea() const {
+    return preview_->size() * preview_->devicePixelRatioF();
+}
+
+void TfrmLargeView::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        close();
+        return;
+    case Qt::Key_F11:
+        setWindowState(windowState() ^ Qt::WindowFullScreen);
+        return;
+    default:
+        break;
+    }
+    const QString text = event->text();
+    if (text.size() == 1 && (text[0] == u' ' || (text[0] >= u'1' && text[0] <= u'9'))) {
+        QChar key = text[0];
+        keyHandler_(key);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TfrmLargeView::closeEvent(QCloseEvent* event) {
+    storePlace();
+    event->accept();
+    emit closed();
+}
+
+void TfrmLargeView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit pictureAreaChanged();
+}
+
+void TfrmLargeView::restorePlace() {
+    // Most of the screen the first time.
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->availableGeometry()
+                             : QRect(0, 0, 1024, 768);
+    QRect place = screen.adjusted(screen.width() / 10, screen.height() / 10, -screen.width() / 10,
+                                  -screen.height() / 10);
+    bool fullScreen = false;
+    try {
+        const TRegIniFile store(settings::KeyPath);
+        place = QRect(store.ReadInteger(SectionView, QStringLiteral("Left"), place.left()),
+                      store.ReadInteger(SectionView, QStringLiteral("Top"), place.top()),
+                      store.ReadInteger(SectionView, QStringLiteral("Width"), place.width()),
+                      store.ReadInteger(SectionView, QStringLiteral("Height"), place.height()));
+        fullScreen = store.ReadBool(SectionView, QStringLiteral("FullScreen"), false);
+    } catch (const ERegistryException&) {
+        // A store that cannot be read leaves the window where it would go first.
+    }
+    resize(place.size().expandedTo(minimumSizeHint()).boundedTo(screen.size()));
+    move(place.topLeft());
+    if (fullScreen)
+        setWindowState(windowState() | Qt::WindowFullScreen);
+}
+
+void TfrmLargeView::storePlace() {
+    const bool fullScreen = windowState() & Qt::WindowFullScreen;
+    // The frame's position (what move() takes) and the window's size.
+    const QRect place = fullScreen ? normalGeometry() : QRect(pos(), size());
+    try {
+        TRegIniFile store(settings::KeyPath);
+        store.WriteInteger(SectionView, QStringLiteral("Left"), place.left());
+        store.WriteInteger(SectionView, QStringLiteral("Top"), place.top());
+        store.WriteInteger(SectionView, QStringLiteral("Width"), place.width());
+        store.WriteInteger(SectionView, QStringLiteral("Height"), place.height());
+        store.WriteBool(SectionView, QStringLiteral("FullScreen"), fullScreen);
+    } catch (const ERegistryException&) {
+        // Not kept: the window opens where it would go first next time.
+    }
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+// A window that shows the current picture as large as the screen allows, for
+// judging a photo before sorting it. Its digit keys, Space and its nine
+// numbered buttons go to the main window's own key handling, so a folder can
+// be sorted without leaving it; Esc or Enter close it (Esc never ends the
+// program here), F11 toggles full screen. Its place, size and full-screen
+// state are kept in the settings file's "View" section.
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+class PicturePreview;
+class Picture;
+class QLabel;
+class QPushButton;
+
+class TfrmLargeView : public QWidget {
+    Q_OBJECT
+public:
+    // `keyHandler` is the main window's FormKeyPress.
+    explicit TfrmLargeView(std::function<void(QChar&)> keyHandler, QWidget* parent = nullptr);
+    ~TfrmLargeView() override;
+
+    // Opens the window where it was last, or brings it forward.
+    void open();
+    // Shows `picture` (decoded for this window's size), named `path`, whose
+    // own size is `pixelSize`.
+    void showPicture(std::unique_ptr<Picture> picture, const QString& path, QSize pixelSize);
+    // The text for the end of the search, shown under the picture.
+    void showStatus(const QString& text);
+    [[nodiscard]] PicturePreview* preview() const { return preview_; }
+    // The picture area in device pixels, for decoding at its size.
+    [[nodiscard]] QSize pictureArea() const;
+
+    std::array<QPushButton*, 9> numberButtons{};
+
+signals:
+    void pictureAreaChanged();
+    void closed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void restorePlace();
+    void storePlace();
+
+    std::function<void(QChar&)> keyHandler_;
+    PicturePreview* preview_ = nullptr;
+    QLabel* status_ = nullptr;
+    bool placed_ = false;
+};
