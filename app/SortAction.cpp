@@ -59,34 +59,73 @@ SortResult SortAction::run(const SortRequest& request) {
     if (platform::fileExists(destination) && !settleNameClash(destination))
         return {};
 
-    // A move that replaces a file keeps the older one until the source is gone:
-    // a move that cannot finish puts it back.
-    std::optional<platform::KeptFile> older;
-    if (request.move && platform::fileExists(destination)) {
-        older = platform::KeptFile::keep(destination);
-        if (!older) {
-            prompter_.warning(CopyFailed);
+    if (request.move) {
+        if (!moveFile(source, destination, request.sourceDirectory, directory))
             return {};
-        }
-    }
-    // The copy is on disk (data and folder entry) before the source goes.
-    if (!platform::copyFileReplacing(source, destination)) {
-        if (older)
-            (void)older->restore();
+    } else if (!platform::copyFileReplacing(source, destination)) {
         prompter_.warning(CopyFailed);
         return {};
     }
-    if (request.move && !platform::deleteFile(source)) {
-        if (older)
-            (void)older->restore();
+    return {true, copyLine(request.number, source, destination, request.move)};
+}
+
+bool SortAction::moveFile(const QString& source, const QString& destination,
+                          const QString& sourceFolder, const QString& destinationFolder) {
+    // A move that replaces a file keeps the older one until the move completed:
+    // a move that cannot complete puts it back.
+    std::optional<platform::KeptFile> older;
+    if (platform::fileExists(destination)) {
+        older = platform::KeptFile::keep(destination);
+        if (!older) {
+            prompter_.warning(CopyFailed);
+            return false;
+        }
+    }
+    const bool moved = renameOrCopy(source, destination, sourceFolder, destinationFolder, older);
+    if (older) {
+        if (moved)
+            older->release();
         else
+            (void)older->restore();
+    }
+    return moved;
+}
+
+bool SortAction::renameOrCopy(const QString& source, const QString& destination,
+                              const QString& sourceFolder, const QString& destinationFolder,
+                              const std::optional<platform::KeptFile>& older) {
+    // Within one file system the picture only changes its name. A kept older
+    // file that stepped aside has left the name free, so nothing is replaced then.
+    const bool replace = older && !older->steppedAside();
+    const platform::FileResult renamed = platform::moveByRenaming(source, destination, replace);
+    if (renamed)
+        return true;
+    const int err = renamed.error;
+    const bool refused = err == EACCES || err == EPERM || err == EROFS;
+    if (refused && platform::folderWritable(destinationFolder) &&
+        !platform::folderWritable(sourceFolder)) {
+        // The source cannot leave its folder, as deleting it would fail.
+        prompter_.warning(DeleteFailed);
+        return false;
+    }
+    if (err != EXDEV && err != EOPNOTSUPP && !refused) {
+        prompter_.warning(CopyFailed);
+        return false;
+    }
+    // Another file system, or a refusal the copy and the delete each explain:
+    // the source goes only once the copy is on disk (data and folder entry).
+    if (!platform::copyFileReplacing(source, destination)) {
+        prompter_.warning(CopyFailed);
+        return false;
+    }
+    if (!platform::deleteFile(source)) {
+        // A kept older file is put back over the copy; otherwise the copy goes.
+        if (!older)
             (void)platform::deleteFile(destination);
         prompter_.warning(DeleteFailed);
-        return {};
+        return false;
     }
-    if (older)
-        older->release();
-    return {true, copyLine(request.number, source, destination, request.move)};
+    return true;
 }
 
 bool SortAction::settleNameClash(QString& destination) {

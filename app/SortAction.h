@@ -2,11 +2,16 @@
 
 // Sends the current picture to one destination folder: creates a missing folder
 // after asking, settles a name clash by the overwrite policy, then copies or
-// moves. A move is a durable copy followed by deleting the source, so the
-// picture exists somewhere whole at every moment.
+// moves. Within one file system a move is a rename; across file systems it is
+// a durable copy followed by deleting the source. Either way the picture exists
+// whole exactly once at every moment, and a file it replaces stays until the
+// move completed.
+
+#include "platform/FileOps.h"
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 class Prompter;
 
@@ -53,6 +58,12 @@ private:
     // Settles a clash at `destination`; false stops the action.
     bool settleNameClash(QString& destination);
     bool numberOldFile(const QString& destination);
+    // Moves the picture, keeping a file it replaces until then; false after a warning.
+    bool moveFile(const QString& source, const QString& destination, const QString& sourceFolder,
+                  const QString& destinationFolder);
+    bool renameOrCopy(const QString& source, const QString& destination,
+                      const QString& sourceFolder, const QString& destinationFolder,
+                      const std::optional<platform::KeptFile>& older);
 
     Prompter& prompter_;
     std::function<int()> overwritePolicy_;

@@ -418,6 +418,48 @@ FileResult renameNoReplace(const QString& from, const QString& to) {
     return FileResult::failure(err);
 }
 
+FileResult moveByRenaming(const QString& source, const QString& target, bool replace) {
+    const QByteArray from = encoded(source);
+    const QByteArray to = encoded(target);
+    struct stat st {};
+    if (::lstat(from.constData(), &st) != 0)
+        return FileResult::failure(errno);
+    if (!S_ISREG(st.st_mode))
+        return FileResult::failure(EOPNOTSUPP);
+    // Renaming a file over another name of itself "succeeds" and leaves both
+    // names: refused, as a copy onto itself is.
+    struct stat existing {};
+    if (::stat(to.constData(), &existing) == 0 && existing.st_dev == st.st_dev &&
+        existing.st_ino == st.st_ino) {
+        FileResult result = FileResult::failure(EINVAL);
+        result.errorText = QStringLiteral("source and target are the same file");
+        return result;
+    }
+
+    if (replace) {
+        if (::rename(from.constData(), to.constData()) != 0)
+            return FileResult::failure(errno);
+    } else if (const FileResult renamed = renameNoReplace(source, target); !renamed) {
+        return renamed;
+    }
+
+    // The new name first: should the second flush not happen, the file is
+    // found at its new name, where the user sent it.
+    const QByteArray targetFolder = folderOf(to);
+    const QByteArray sourceFolder = folderOf(from);
+    int err = syncFolder(targetFolder);
+    if (err == 0 && sourceFolder != targetFolder)
+        err = syncFolder(sourceFolder);
+    if (err != 0)
+        qCWarning(lcFileOps) << "moved" << source << "to" << target
+                             << "but could not flush the folders:" << strerror(err);
+    return FileResult::success();
+}
+
+bool folderWritable(const QString& folder) {
+    return ::faccessat(AT_FDCWD, encoded(folder).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 FileResult deleteFile(const QString& path) {
     // unlink() refuses directories itself (EISDIR).
     if (::unlink(encoded(path).constData()) != 0)

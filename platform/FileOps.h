@@ -62,6 +62,21 @@ FileResult renameNoReplace(const QString& from, const QString& to);
 // only). When the old name cannot be removed, the new one is removed again.
 FileResult renameByLinking(const QString& from, const QString& to);
 
+// Moves the file `source` to `target` within one file system by renaming it:
+// atomic (the file is never under both names or neither), no data written, the
+// file itself kept (inode, links, owner, extended attributes). `replace` false
+// fails with EEXIST rather than replace a file at `target`. Afterwards both
+// folders are fsynced; should that fail, the rename stands and counts as done.
+// Fails and changes nothing with EXDEV when the two are on different file
+// systems, with EOPNOTSUPP when `source` is not a plain file (a symbolic link,
+// a FIFO: a copy does what is meant there), with EINVAL when `target` already
+// is the same file, and with the rename's own error otherwise (EACCES, EPERM
+// or EROFS when a folder refuses the change).
+FileResult moveByRenaming(const QString& source, const QString& target, bool replace);
+
+// True when the calling process may create and remove names in `folder`.
+[[nodiscard]] bool folderWritable(const QString& folder);
+
 // Deletes a file (not a directory).
 FileResult deleteFile(const QString& path);
 
