@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +24,13 @@ TEST(NumberedFileName, PutsATwoDigitNumberBeforeTheExtension) {
 }
 
 namespace {
+
+// stat() of `path`; st_nlink is 0 when it does not exist.
+struct stat statOf(const QString& path) {
+    struct stat st {};
+    (void)::stat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
 
 class SortActionTest : public ::testing::Test {
 protected:
@@ -68,6 +77,48 @@ TEST_F(SortActionTest, MoveRemovesTheSourceOnlyAfterTheCopy) {
     EXPECT_FALSE(sort(true, tmp.mkdir("other")).done);
     EXPECT_EQ(prompter.warnings, QStringList{SortAction::CopyFailed});
     EXPECT_EQ(readAll(dest + "/tama.jpg"), "new picture");
+}
+
+TEST_F(SortActionTest, AMoveRenamesWithinOneFileSystemAndCopiesAcrossThem) {
+    // A folder on another file system, where the machine has one at hand.
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/sorteka-test-XXXXXX"));
+    const bool otherFileSystem =
+        elsewhere.isValid() && statOf(elsewhere.path()).st_dev != statOf(tmp.path()).st_dev;
+    // A large picture: a rename must not write its data.
+    const QByteArray picture(50 * 1024 * 1024, 'p');
+    for (const bool sameFileSystem : {true, false}) {
+        if (!sameFileSystem && !otherFileSystem)
+            continue;
+        for (const bool replacing : {false, true}) {
+            SCOPED_TRACE(std::string(sameFileSystem ? "one file system" : "two file systems") +
+                         (replacing ? ", replacing after yes" : ", to a free name"));
+            const QString to = sameFileSystem ? dest : elsewhere.path();
+            tmp.write("source/tama.jpg", picture);
+            if (replacing) {
+                QFile older(to + "/tama.jpg");
+                ASSERT_TRUE(older.open(QIODevice::WriteOnly) && older.write("older") == 5);
+                prompter.confirmAnswers = {true};
+            }
+            const struct stat before = statOf(source + "tama.jpg");
+
+            const SortResult result = sort(true, to);
+            ASSERT_TRUE(result.done);
+            EXPECT_EQ(result.logLine, QString("移動(4): %1tama.jpg → %2/tama.jpg").arg(source, to));
+            EXPECT_FALSE(QFileInfo::exists(source + "tama.jpg"));
+            EXPECT_TRUE(readAll(to + "/tama.jpg") == picture);
+            const struct stat after = statOf(to + "/tama.jpg");
+            EXPECT_EQ(after.st_ino == before.st_ino && after.st_dev == before.st_dev,
+                      sameFileSystem);
+            EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+            // Nothing else is left: no kept older file, no temporary.
+            EXPECT_EQ(QDir(to).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                      QStringList{"tama.jpg"});
+            EXPECT_TRUE(prompter.warnings.isEmpty());
+            ASSERT_TRUE(QFile::remove(to + "/tama.jpg"));
+        }
+    }
+    if (!otherFileSystem)
+        GTEST_SKIP() << "no second file system for the copy across";
 }
 
 TEST_F(SortActionTest, NameClashPolicies) {
@@ -192,6 +243,8 @@ TEST_F(SortActionTest, AMoveWhoseSourceCannotBeDeletedLeavesEverythingAsItWas) {
             tmp.write("dest/tama.jpg", "older picture");
             prompter.confirmAnswers = {true};
         }
+        const ino_t sourceInode = statOf(source + "tama.jpg").st_ino;
+        const ino_t olderInode = statOf(dest + "/tama.jpg").st_ino;
         chmod(source, 0555);
         bool done = false;
         {
@@ -202,12 +255,14 @@ TEST_F(SortActionTest, AMoveWhoseSourceCannotBeDeletedLeavesEverythingAsItWas) {
         EXPECT_FALSE(done);
         EXPECT_EQ(prompter.warnings, QStringList{SortAction::DeleteFailed});
         EXPECT_EQ(readAll(source + "tama.jpg"), "new picture");
+        EXPECT_EQ(statOf(source + "tama.jpg").st_ino, sourceInode);
         // The older file is back at its name, and nothing else is left.
         const QStringList left =
             QDir(dest).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
         EXPECT_EQ(left, olderFile ? QStringList{"tama.jpg"} : QStringList{});
         if (olderFile) {
             EXPECT_EQ(readAll(dest + "/tama.jpg"), "older picture");
+            EXPECT_EQ(statOf(dest + "/tama.jpg").st_ino, olderInode);
         }
     }
 }

@@ -104,6 +104,35 @@ TEST_F(FileOpsTest, RenameByLinkingUndoesTheLinkWhenTheOldNameStays) {
     EXPECT_FALSE(fileExists(to));
 }
 
+TEST_F(FileOpsTest, MoveByRenamingKeepsTheFileOrRefusesWithoutChange) {
+    const QString from = dir.write("tama.jpg", "new");
+    const QString taken = dir.write("mike.jpg", "old");
+    const ino_t inode = statOf(from).st_ino;
+
+    EXPECT_EQ(moveByRenaming(from, taken, false).error, EEXIST);
+    EXPECT_EQ(readAll(taken), "old");
+    // Another name of the same file is not a target, with or without replacing.
+    ASSERT_EQ(::link(QFile::encodeName(from).constData(),
+                     QFile::encodeName(dir.file("twin.jpg")).constData()),
+              0);
+    EXPECT_EQ(moveByRenaming(from, dir.file("twin.jpg"), true).error, EINVAL);
+    EXPECT_EQ(moveByRenaming(from, from, true).error, EINVAL);
+    ASSERT_TRUE(deleteFile(dir.file("twin.jpg")));
+    // A symbolic link is left to a copy, which reads what it points to.
+    ASSERT_EQ(::symlink("tama.jpg", QFile::encodeName(dir.file("link.jpg")).constData()), 0);
+    EXPECT_EQ(moveByRenaming(dir.file("link.jpg"), dir.file("moved.jpg"), false).error, EOPNOTSUPP);
+    EXPECT_EQ(moveByRenaming(dir.file("gone.jpg"), dir.file("x.jpg"), false).error, ENOENT);
+    EXPECT_EQ(readAll(from), "new");
+
+    const QString into = dir.mkdir("sorted") + "/mike.jpg";
+    ASSERT_TRUE(moveByRenaming(from, into, false));
+    EXPECT_FALSE(fileExists(from));
+    EXPECT_EQ(statOf(into).st_ino, inode);
+    ASSERT_TRUE(moveByRenaming(into, taken, true));
+    EXPECT_EQ(readAll(taken), "new");
+    EXPECT_EQ(statOf(taken).st_ino, inode);
+}
+
 TEST_F(FileOpsTest, DeleteFileRemovesFilesOnly) {
     const QString file = dir.write("a.jpg", "x");
     ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0444), 0);
