@@ -13,6 +13,9 @@ namespace bench {
 
 namespace {
 
+// A camera's fine setting, which keeps the sensor noise: files of a camera's size.
+constexpr int JpegQuality = 97;
+
 QColor randomColour(std::mt19937& rng) {
     std::uniform_int_distribution<int> channel(20, 235);
     return QColor(channel(rng), channel(rng), channel(rng));
@@ -104,14 +107,16 @@ QImage makePhoto(QSize size, quint32 seed) {
     return image;
 }
 
-QStringList ensurePhotoFolder(const QString& folder, int count, QSize size,
-                              std::ostream& progress) {
+QStringList ensurePhotoFolder(const QString& folder, int count, QSize size, std::ostream& progress,
+                              const char* format) {
     if (!QDir().mkpath(folder))
         return {};
     QStringList paths;
     int written = 0;
     for (int i = 0; i < count; ++i) {
-        const QString path = folder + QStringLiteral("/photo-%1.bmp").arg(i, 4, 10, QChar(u'0'));
+        const QString path = folder + QStringLiteral("/photo-%1.%2")
+                                          .arg(i, 4, 10, QChar(u'0'))
+                                          .arg(QString::fromLatin1(format).toLower());
         paths.append(path);
         if (QFileInfo::exists(path))
             continue;
@@ -122,7 +127,8 @@ QStringList ensurePhotoFolder(const QString& folder, int count, QSize size,
         // interrupted run never leaves a truncated picture to be reused.
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) ||
-            !makePhoto(size, static_cast<quint32>(i + 1)).save(&file, "BMP") || !file.commit())
+            !makePhoto(size, static_cast<quint32>(i + 1)).save(&file, format, JpegQuality) ||
+            !file.commit())
             return {};
         if (++written % 20 == 0)
             progress << "  " << written << " written" << std::endl;

@@ -1,11 +1,13 @@
-// Benchmarks of the main job: sorting large pictures through the keys, and
-// opening a folder of many files none of which is a picture. Each prints its
-// times and the ratio to floors measured in the same run.
+// Benchmarks of the main job: sorting large pictures through the keys, moving
+// them within one file system, and opening a folder of many files none of which
+// is a picture. Each prints its times and the ratio to floors measured in the
+// same run.
 //
 // Exit status: 0 when every target is met, 2 when one is missed, 1 when a run
 // went wrong.
 
 #include "bench/sorting/BenchEnvironment.h"
+#include "bench/sorting/MoveBench.h"
 #include "bench/sorting/OpeningBench.h"
 #include "bench/sorting/SortingBench.h"
 
@@ -32,9 +34,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption filesOption(QStringLiteral("files"),
                                          QStringLiteral("Files in the folder to open (100000)."),
                                          QStringLiteral("count"), QStringLiteral("100000"));
-    const QCommandLineOption onlyOption(QStringLiteral("only"),
-                                        QStringLiteral("Run one benchmark: sorting or opening."),
-                                        QStringLiteral("name"));
+    const QCommandLineOption onlyOption(
+        QStringLiteral("only"), QStringLiteral("Run one benchmark: sorting, moving or opening."),
+        QStringLiteral("name"));
     parser.addOptions({cacheOption, picturesOption, filesOption, onlyOption});
     parser.process(app);
 
@@ -54,6 +56,14 @@ int main(int argc, char** argv) {
         if (checks)
             for (const RatioCheck& check : *checks)
                 missed |= !check.met();
+    }
+    if (only.isEmpty() || only == u"moving") {
+        MoveOptions options;
+        options.cacheFolder = cache;
+        options.pictures = parser.value(picturesOption).toInt();
+        const auto check = runMoveBench(options, std::cout);
+        broken |= !check;
+        missed |= check && !check->met();
     }
     if (only.isEmpty() || only == u"opening") {
         OpeningOptions options;
