@@ -69,7 +69,9 @@ std::optional<QString> MessageBoxPrompter::inputText(const QString& caption, con
     layout->addWidget(label);
     layout->addWidget(edit);
     layout->addWidget(buttons);
-    if (runCentred(dialog) != QDialog::Accepted)
+    // Typing goes into the box's own line, so no key is held back here.
+    centreOnScreen(dialog);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return edit->text();
 }
