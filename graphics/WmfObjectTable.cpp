@@ -15,21 +15,6 @@ constexpr qint64 SizeAt = 6;         // the file's length in words, in the heade
 constexpr qint64 ObjectCountAt = 10; // the object table's size, in the header
 constexpr qint64 FirstParamAt = 6;
 
-bool createsObject(std::uint16_t function) {
-    switch (function) {
-    case 0x02FA: // CreatePenIndirect
-    case 0x02FB: // CreateFontIndirect
-    case 0x02FC: // CreateBrushIndirect
-    case 0x0142: // DIBCreatePatternBrush
-    case 0x01F9: // CreatePatternBrush
-    case 0x00F7: // CreatePalette
-    case 0x06FF: // CreateRegion
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Where the object indexes of a record lie, as byte offsets in the record.
 std::initializer_list<qint64> objectParams(std::uint16_t function) {
     static constexpr std::initializer_list<qint64> none{};
@@ -56,6 +41,21 @@ void putU16(QByteArray& bytes, qint64 at, std::uint16_t value) {
 }
 
 } // namespace
+
+bool createsObject(std::uint16_t function) {
+    switch (function) {
+    case 0x02FA: // CreatePenIndirect
+    case 0x02FB: // CreateFontIndirect
+    case 0x02FC: // CreateBrushIndirect
+    case 0x0142: // DIBCreatePatternBrush
+    case 0x01F9: // CreatePatternBrush
+    case 0x00F7: // CreatePalette
+    case 0x06FF: // CreateRegion
+        return true;
+    default:
+        return false;
+    }
+}
 
 QByteArray withOwnObjectSlots(const QByteArray& bytes, qint64 headerAt) {
     const auto tableSize = readU16(bytes, headerAt + ObjectCountAt);

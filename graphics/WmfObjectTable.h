@@ -9,6 +9,7 @@
 // an empty slot (which Windows ignores) is left out.
 
 #include <QByteArray>
+#include <cstdint>
 
 namespace graphics {
 
@@ -19,6 +20,10 @@ inline constexpr int MaxWmfObjects = 0xFFFF;
 // `bytes` must have passed checkWmf(); `headerAt` is where the WMF header
 // starts (after a placeable header). Drawings creating more than
 // MaxWmfObjects objects come back unchanged.
+// True for the records that create an object (a pen, brush, font, palette,
+// pattern or region) and so take a slot.
+[[nodiscard]] bool createsObject(std::uint16_t function);
+
 [[nodiscard]] QByteArray withOwnObjectSlots(const QByteArray& bytes, qint64 headerAt);
 
 } // namespace graphics

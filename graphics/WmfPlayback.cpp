@@ -1,6 +1,7 @@
 #include "graphics/WmfPlayback.h"
 
 #include "graphics/LittleEndian.h"
+#include "graphics/WmfObjectTable.h"
 
 #include <QList>
 #include <cstdint>
@@ -63,16 +64,9 @@ bool drawsNothing(std::uint16_t function) {
     case 0x01F0: // DeleteObject
     case 0x0234: // SelectPalette
     case 0x0035: // RealizePalette
-    case 0x02FA: // CreatePenIndirect
-    case 0x02FB: // CreateFontIndirect
-    case 0x02FC: // CreateBrushIndirect
-    case 0x0142: // DIBCreatePatternBrush
-    case 0x01F9: // CreatePatternBrush
-    case 0x00F7: // CreatePalette
-    case 0x06FF: // CreateRegion
         return true;
     default:
-        return false;
+        return createsObject(function);
     }
 }
 

@@ -410,17 +410,8 @@ void TCDirectoryOutline::Click() {
 }
 
 void TCDirectoryOutline::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Asterisk) {
-        fullExpansion_->start(currentItem());
-        event->accept();
-        return;
-    }
-    if (event->key() == Qt::Key_Escape && fullExpansion_->running()) {
-        fullExpansion_->cancel();
-        event->accept();
-        return;
-    }
-    TIndexedOutline::keyPressEvent(event);
+    if (!fullExpansion_->handleKey(event, currentItem()))
+        TIndexedOutline::keyPressEvent(event);
 }
 
 void TCDirectoryOutline::Loaded() {

@@ -96,17 +96,8 @@ bool TExpViewLite::CanExpand(QTreeWidgetItem* node) {
 }
 
 void TExpViewLite::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Asterisk) {
-        fullExpansion_->start(currentItem());
-        event->accept();
-        return;
-    }
-    if (event->key() == Qt::Key_Escape && fullExpansion_->running()) {
-        fullExpansion_->cancel();
-        event->accept();
-        return;
-    }
-    QTreeWidget::keyPressEvent(event);
+    if (!fullExpansion_->handleKey(event, currentItem()))
+        QTreeWidget::keyPressEvent(event);
 }
 
 void TExpViewLite::SubFolderCheck(QTreeWidgetItem* node) {

@@ -1,6 +1,7 @@
 #include "components/folderview/FullExpansion.h"
 
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -72,6 +73,18 @@ void FullExpansion::openOne(const Pending& next) {
     // Breadth first, so the levels nearest the start fill in first.
     for (int i = 0; i < next.item->childCount(); ++i)
         pending_.push_back({next.item->child(i), below});
+}
+
+bool FullExpansion::handleKey(QKeyEvent* event, QTreeWidgetItem* current) {
+    if (event->key() == Qt::Key_Asterisk) {
+        start(current);
+    } else if (event->key() == Qt::Key_Escape && running()) {
+        cancel();
+    } else {
+        return false;
+    }
+    event->accept();
+    return true;
 }
 
 } // namespace folderview

@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+class QKeyEvent;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -33,6 +34,9 @@ public:
     [[nodiscard]] bool running() const { return !pending_.empty(); }
     // Runs the remaining steps at once (for callers that need the result now).
     void finish();
+    // The view's keys for it: "*" starts at `current`, Esc stops a running
+    // expansion. True when the key was taken.
+    bool handleKey(QKeyEvent* event, QTreeWidgetItem* current);
 
 signals:
     void finished();
