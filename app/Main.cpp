@@ -42,6 +42,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <optional>
+#include <utility>
 
 TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     : QMainWindow(parent), prompter_(prompter), browser_(*this, applicationTitle()),
@@ -76,6 +77,7 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     loadStoredState();
     imgPreview->setPicture(std::make_unique<DecodedPicture>(QImage()));
     decoders_ = std::make_unique<decoder::DecoderPool>();
+    connect(decoders_.get(), &decoder::DecoderPool::pictureReady, this, &TfrmMain::takePicture);
     decoders_->setViewSize(imgPreview->size());
     LoadPlugins();
     keyPreview_ = new KeyPreview(*this, [this](QChar& key) { FormKeyPress(key); });
@@ -239,22 +241,19 @@ bool TfrmMain::loadPicture(const QString& path) {
     // The decoders work while this waits; the window keeps painting. Keys and
     // clicks wait too, and are dropped once the next picture is on screen.
     // The decoders have current folders of their own.
-    const QString asked = absoluteInCurrentDirectory(path);
-    std::optional<decoder::PictureResult> result;
-    QEventLoop loop;
-    const auto done = connect(decoders_.get(), &decoder::DecoderPool::pictureReady, &loop,
-                              [&](const decoder::PictureResult& ready) {
-                                  if (ready.path != asked)
-                                      return;
-                                  result = ready;
-                                  loop.quit();
-                              });
-    decoders_->requestPicture(asked);
-    loading_ = true;
-    if (!result)
+    awaitedPath_ = absoluteInCurrentDirectory(path);
+    awaited_.reset();
+    decoders_->requestPicture(awaitedPath_);
+    if (!awaited_) {
+        QEventLoop loop;
+        waiting_ = &loop;
+        loading_ = true;
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-    loading_ = false;
-    disconnect(done);
+        loading_ = false;
+        waiting_ = nullptr;
+    }
+    const std::optional<decoder::PictureResult> result = std::exchange(awaited_, std::nullopt);
+    awaitedPath_.clear();
     if (!result || !result->ok) {
         // A decoder that crashed, hung or quit on it says so; a file that is
         // simply no picture is passed over quietly, as it always was.
@@ -267,6 +266,14 @@ bool TfrmMain::loadPicture(const QString& path) {
         largeView_->showPicture(std::make_unique<DecodedPicture>(result->image), path,
                                 result->fullSize);
     return true;
+}
+
+void TfrmMain::takePicture(const decoder::PictureResult& result) {
+    if (awaitedPath_.isEmpty() || result.path != awaitedPath_)
+        return;
+    awaited_ = result;
+    if (waiting_)
+        waiting_->quit();
 }
 
 void TfrmMain::ShowLargeView() {

@@ -6,21 +6,20 @@
 #include "app/MessageLog.h"
 #include "app/PictureBrowser.h"
 #include "app/SortAction.h"
+#include "decoder/DecoderPool.h"
 
 #include <QMainWindow>
 #include <QSet>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class KeyPreview;
 class TfrmLargeView;
 class PicturePreview;
 class Prompter;
-namespace decoder {
-class DecoderPool;
-struct Catalogue;
-} // namespace decoder
+class QEventLoop;
 class QAction;
 class QButtonGroup;
 class QFrame;
@@ -126,6 +125,8 @@ private:
     void sortTo(int number);
     [[nodiscard]] int readOverwritePolicy() const;
     void takeCatalogue(const decoder::Catalogue& catalogue);
+    // The picture loadPicture() waits for, when the decoders hand it over.
+    void takePicture(const decoder::PictureResult& result);
     // Hands the decoders the next files in the folder that they can show.
     void decodeAhead();
 
@@ -146,6 +147,9 @@ private:
     void updateViewSize();
     QStringList pluginNotices_; // plug-ins left out, kept at the top of the log
     bool loading_ = false;      // waiting for the decoders to hand over the next picture
+    QString awaitedPath_;
+    std::optional<decoder::PictureResult> awaited_;
+    QEventLoop* waiting_ = nullptr;
     PictureBrowser browser_;
     SortAction sortAction_;
     KeyPreview* keyPreview_ = nullptr;
