@@ -16,6 +16,7 @@
 //
 // Usage: decoder_bench [rounds]    (best of `rounds` for each figure)
 
+#include "JpegFloor.h"
 #include "JpegWriter.h"
 #include "PluginBench.h"
 #include "decoder/DecoderPool.h"
@@ -40,25 +41,6 @@ constexpr int PacedPictures = 11;
 constexpr int JpegWidth = 6000;
 constexpr int JpegHeight = 4000;
 const QSize ShownSize(269, 333);
-
-bool decodeFully(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& out) {
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    jpeg_start_decompress(&cinfo);
-    const std::size_t stride = std::size_t(cinfo.output_width) * 3;
-    out.resize(stride * cinfo.output_height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = &out[std::size_t(cinfo.output_scanline) * stride];
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
 
 // The JPEG plug-in's own GetPictureScaled at the shown size, in this process:
 // what a decoder cannot go below for one picture.
@@ -210,8 +192,10 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> pixels;
     double fullDecode = 1e30;
     for (int i = 0; i < std::max(rounds, 3); ++i)
-        fullDecode =
-            std::min(fullDecode, spibench::seconds([&] { return decodeFully(jpeg, pixels); }));
+        fullDecode = std::min(fullDecode, spibench::seconds([&] {
+                                  spibench::decodeJpegRgb(jpeg.data(), jpeg.size(), pixels);
+                                  return true;
+                              }));
 
     void* jpegPlugin = ::dlopen(SORTEKA_BENCH_JPEG_SPI, RTLD_NOW | RTLD_LOCAL);
     const auto getPictureScaled = reinterpret_cast<SpiGetPictureScaledFunc>(

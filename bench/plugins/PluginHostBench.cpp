@@ -9,6 +9,7 @@
 //
 // Medians of several runs are shown; on a busy machine run it twice.
 
+#include "JpegFloor.h"
 #include "platform/SharedLibrary.h"
 #include "plugins/SPIBmp.h"
 #include "plugins/SPIs.h"
@@ -95,26 +96,6 @@ QByteArray encodeJpeg(const std::vector<unsigned char>& rgb, int width, int heig
     return jpeg;
 }
 
-void decodeJpeg(const QByteArray& jpeg, std::vector<unsigned char>& out) {
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr jerr{};
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(jpeg.constData()),
-                 static_cast<unsigned long>(jpeg.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&cinfo);
-    const std::size_t stride = std::size_t(cinfo.output_width) * cinfo.output_components;
-    out.resize(stride * cinfo.output_height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = &out[std::size_t(cinfo.output_scanline) * stride];
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-}
-
 // The ready-bitmap file: "RDIB", a bottom-up 24-bit bitmap info header, the rows.
 QByteArray makeReadyDib(const std::vector<unsigned char>& rgb, int width, int height) {
     const qsizetype rowBytes = ((qsizetype(width) * 24 + 31) / 32) * 4;
@@ -168,7 +149,10 @@ int main(int argc, char** argv) {
         const QByteArray ready = makeReadyDib(rgb, size.width, size.height);
 
         std::vector<unsigned char> decoded;
-        const double jpegMs = median(timesMs([&] { decodeJpeg(jpeg, decoded); }));
+        const double jpegMs = median(timesMs([&] {
+            spibench::decodeJpegRgb(reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                                    std::size_t(jpeg.size()), decoded);
+        }));
 
         TSPIBitmap picture;
         std::vector<double> plugin;
