@@ -332,7 +332,9 @@ void TfrmMain::setPicturePanel(const QString& text) {
     // A long path loses its middle, not the file name; the tooltip has it whole.
     QLabel* panel = statusPanels[1];
     const QString shown = platform::displayPath(text);
-    const int room = panel->contentsRect().width() - 2 * panel->margin() - 2 * panel->indent();
+    // indent() is -1 (none set) unless a style asks for one.
+    const int room =
+        panel->contentsRect().width() - 2 * panel->margin() - 2 * std::max(panel->indent(), 0);
     panel->setText(panel->fontMetrics().elidedText(shown, Qt::ElideMiddle, std::max(room, 1)));
     panel->setToolTip(text == PictureBrowser::EndOfSearchText ? QString() : shown);
     if (largeView_ && text == PictureBrowser::EndOfSearchText)
