@@ -1,6 +1,6 @@
 #include "app/Application.h"
 
-#include "dialogs/Prompter.h"
+#include "core/Prompter.h"
 #include "platform/Exception.h"
 
 #include <cstdio>

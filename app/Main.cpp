@@ -5,6 +5,7 @@
 #include "app/LargeView.h"
 #include "app/PluginSetup.h"
 #include "app/ToolbarArt.h"
+#include "core/Prompter.h"
 #include "decoder/CatalogueFormats.h"
 #include "decoder/DecoderPool.h"
 #include "dialogs/About.h"
@@ -12,7 +13,6 @@
 #include "dialogs/Dirbrowse.h"
 #include "dialogs/FormFont.h"
 #include "dialogs/Option.h"
-#include "dialogs/Prompter.h"
 #include "dialogs/QueuedInput.h"
 #include "graphics/DecodedPicture.h"
 #include "graphics/PictureFormats.h"
@@ -103,8 +103,8 @@ void TfrmMain::loadStoredState() {
 
 void TfrmMain::LoadDirList() {
     const TRegIniFile store(settings::KeyPath);
-    const TDestinations destinations = settings::readDestinations(store);
-    for (const TDestination& d : destinations) {
+    destinations_ = settings::readDestinations(store);
+    for (const TDestination& d : destinations_) {
         QTreeWidgetItem* row = lvDirList->topLevelItem(settings::listRowOfDestination(d.Number));
         row->setText(1, d.Description);
         row->setText(2, d.Directory);
@@ -386,9 +386,9 @@ void TfrmMain::FormKeyPress(QChar& key) {
 void TfrmMain::sortTo(int number) {
     if (browser_.CurrentFile.isEmpty())
         return;
-    const QTreeWidgetItem* row = lvDirList->topLevelItem(settings::listRowOfDestination(number));
-    const SortResult result = sortAction_.run(
-        {number, row->text(2), browser_.CurrentDir, browser_.CurrentFile, methodIndex() != smCopy});
+    const TDestination& destination = destinations_.at(static_cast<std::size_t>(number - 1));
+    const SortResult result = sortAction_.run({number, destination.Directory, browser_.CurrentDir,
+                                               browser_.CurrentFile, methodIndex() != smCopy});
     if (!result.done)
         return;
     AddMessage(result.logLine);

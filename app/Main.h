@@ -3,10 +3,11 @@
 // The main window: preview, destination list, sorting method, message log,
 // toolbar, menu and status bar, and the state browsing and sorting work on.
 
-#include "app/MessageLog.h"
-#include "app/PictureBrowser.h"
-#include "app/SortAction.h"
+#include "core/MessageLog.h"
+#include "core/PictureBrowser.h"
+#include "core/SortAction.h"
 #include "decoder/DecoderPool.h"
+#include "settings/SettingsSchema.h"
 
 #include <QMainWindow>
 #include <QSet>
@@ -53,7 +54,10 @@ public:
     QString HelpFile;
     std::function<void(const QString&)> helpOpener;
 
+    // Reads the nine destinations from the settings into the list; the keys
+    // sort to what was read, whatever the list's cells show.
     void LoadDirList();
+    [[nodiscard]] const TDestinations& destinations() const { return destinations_; }
     // Loads the plug-ins again from the plug-in settings, in the decoder
     // processes (no plug-in code runs in this one), and logs what the Part of
     // the plug-in setup logs once they are in.
@@ -138,6 +142,7 @@ private:
     void warning(const QString& text) override;
 
     Prompter& prompter_;
+    TDestinations destinations_;
     MessageLog log_;
     std::unique_ptr<decoder::DecoderPool> decoders_;
     QSet<QString> decodable_; // extensions, lower case: the built-in ones and the plug-ins'

@@ -1,11 +1,11 @@
 #include "dialogs/Dirbrowse.h"
 
+#include "core/Prompter.h"
 #include "dialogs/ApplicationTitle.h"
 #include "dialogs/DirbrowseIcons.h"
 #include "dialogs/DirbrowseList.h"
 #include "dialogs/DirbrowseVolumes.h"
 #include "dialogs/FormFont.h"
-#include "dialogs/Prompter.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/Prompter.h"
+#include "core/Prompter.h"
 
 class QWidget;
 

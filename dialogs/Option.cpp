@@ -1,9 +1,9 @@
 #include "dialogs/Option.h"
 
+#include "core/Prompter.h"
 #include "dialogs/ApplicationTitle.h"
 #include "dialogs/Dirbrowse.h"
 #include "dialogs/FormFont.h"
-#include "dialogs/Prompter.h"
 #include "dialogs/RadioGroup.h"
 #include "dialogs/StringGrid.h"
 #include "settings/RegIniFile.h"

@@ -1,8 +1,8 @@
 #include "bench/sorting/MoveBench.h"
 
-#include "app/SortAction.h"
 #include "bench/sorting/PhotoGenerator.h"
 #include "bench/sorting/RecordingPrompter.h"
+#include "core/SortAction.h"
 #include "platform/FileOps.h"
 #include "settings/SettingsSchema.h"
 

@@ -3,7 +3,7 @@
 // A prompter for benchmark runs: answers every question with yes and keeps
 // every message, so a run never blocks and a failed step can be reported.
 
-#include "dialogs/Prompter.h"
+#include "core/Prompter.h"
 
 #include <QStringList>
 

@@ -2,6 +2,7 @@
 #include "dialogs/Dirbrowse.h"
 #include "graphics/PicturePreview.h"
 #include "platform/NativePath.h"
+#include "settings/RegIniFile.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -45,6 +46,13 @@ protected:
         return panel->toolTip().isEmpty() ? panel->text() : panel->toolTip();
     }
     PictureBrowser& browser() { return window.browser(); }
+    void setDestination(int number, const QString& directory) {
+        TRegIniFile store(settings::KeyPath);
+        TDestinations destinations = settings::readDestinations(store);
+        destinations.at(static_cast<std::size_t>(number - 1)).Directory = directory;
+        settings::writeDestinations(store, destinations);
+        window.LoadDirList();
+    }
 };
 
 } // namespace
@@ -160,8 +168,8 @@ TEST_F(Browsing, DigitKeysSortAndShowTheNextPicture) {
     writeBmp("in/one.bmp", Qt::red);
     writeBmp("in/two.bmp", Qt::blue);
     const QString out = tmp.mkdir("out");
-    window.lvDirList->topLevelItem(2)->setText(2, out); // destination 3
-    window.setMethodIndex(1);                           // move
+    setDestination(3, out);
+    window.setMethodIndex(1); // move
     window.OpenDirectory(tmp.file("in"));
     const QString first = browser().CurrentFile;
 
@@ -267,7 +275,7 @@ TEST_F(Browsing, NamesThatAreNotUtf8AreShownAndSortedByTheirOwnBytes) {
     const QByteArray lookAlike = folder + "/\xef\xbf\xbd\xef\xbf\xbd.bmp";
     writeRaw(lookAlike, "not a picture");
     const QString out = tmp.mkdir("out");
-    window.lvDirList->topLevelItem(0)->setText(2, out);
+    setDestination(1, out);
 
     window.OpenDirectory(platform::decodePath(folder));
     EXPECT_TRUE(window.windowTitle().endsWith(u"photos\uFFFD"));

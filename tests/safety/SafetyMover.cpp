@@ -7,8 +7,8 @@
 // name clash asks, so an existing destination file is replaced. Exits 0 when
 // the move completed.
 
-#include "app/SortAction.h"
-#include "dialogs/Prompter.h"
+#include "core/Prompter.h"
+#include "core/SortAction.h"
 #include "settings/SettingsSchema.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "app/PictureBrowser.h"
+#include "core/PictureBrowser.h"
 
-#include "app/NameOrder.h"
+#include "core/NameOrder.h"
 #include "platform/DirectoryEnumeration.h"
 #include "platform/Paths.h"
 

@@ -1,6 +1,6 @@
-#include "app/SortAction.h"
+#include "core/SortAction.h"
 
-#include "dialogs/Prompter.h"
+#include "core/Prompter.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
 #include "settings/SettingsSchema.h"

@@ -1,4 +1,4 @@
-#include "app/SortAction.h"
+#include "core/SortAction.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "app/NameOrder.h"
+#include "core/NameOrder.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "app/MessageLog.h"
+#include "core/MessageLog.h"
 
 void MessageLog::add(const QString& text) {
     for (const QString& line : text.split(u'\n')) {
