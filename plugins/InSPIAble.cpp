@@ -102,7 +102,7 @@ bool TInSPIAble::tryNative(const QByteArray& data) {
 }
 
 bool TInSPIAble::tryPlugins(const QByteArray& data) {
-    const TSPIs* collection = GetSPIs();
+    const TSPIs* collection = Plugins ? Plugins.get() : GetSPIs();
     if (!collection)
         return false;
     QList<TSPI*> candidates;

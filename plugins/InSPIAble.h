@@ -14,6 +14,7 @@
 #include "plugins/DibImage.h"
 #include "plugins/PluginHandle.h"
 
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -36,6 +37,8 @@ struct TPictureInfoRec {
     QString Info;
     bool Valid = false;
 };
+
+class TSPIs;
 
 class TInSPIAble {
 public:
@@ -60,6 +63,9 @@ public:
     StreamLoader NativeStreamLoader;
     DIBEvent OnDIB;
     bool RetryPastHeader = true;
+    // The collection whose import filters are tried; unset: the one collection
+    // of the process (GetSPIs()), if any.
+    QPointer<TSPIs> Plugins;
     // Above 0 both: the picture is shown no larger than this, so plug-ins with
     // "GetPictureScaled" may hand over a cheaply reduced one.
     std::int32_t MaxWidth = 0;

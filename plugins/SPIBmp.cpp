@@ -6,17 +6,8 @@
 
 #include <QBuffer>
 
-namespace {
-
-// Every import filter's formats are offered to this type from program start.
-const bool registeredAsDefault = [] {
-    TSPIs::SetDefaultGraphicClass([] { return std::make_unique<TSPIBitmap>(); });
-    return true;
-}();
-
-} // namespace
-
-TSPIBitmap::TSPIBitmap() : adapter_(std::make_unique<TInSPIAble>(*this)) {
+TSPIBitmap::TSPIBitmap(TSPIs* plugins) : adapter_(std::make_unique<TInSPIAble>(*this)) {
+    adapter_->Plugins = plugins;
     adapter_->NativeExt = QStringLiteral("BMP");
     adapter_->NativeFileLoader = [](Picture& owner, const QString& fileName) {
         // Opens the file and comes back through loadFromStream().

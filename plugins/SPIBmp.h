@@ -18,7 +18,9 @@
 
 class TSPIBitmap : public BitmapPicture {
 public:
-    TSPIBitmap();
+    // Decodes through the import filters of `plugins`; none given: those of
+    // the process's one collection at the time of each load.
+    explicit TSPIBitmap(TSPIs* plugins = nullptr);
     ~TSPIBitmap() override;
     TSPIBitmap(const TSPIBitmap&) = delete;
     TSPIBitmap& operator=(const TSPIBitmap&) = delete;

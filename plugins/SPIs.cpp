@@ -4,11 +4,13 @@
 #include "platform/InstallPaths.h"
 #include "platform/Paths.h"
 #include "plugins/PluginLog.h"
+#include "plugins/SPIBmp.h"
 #include "plugins/SPIErrors.h"
 #include "plugins/SPIPatterns.h"
 #include "settings/SusieKey.h"
 
 #include <QFileInfo>
+#include <QPointer>
 #include <algorithm>
 
 namespace {
@@ -40,11 +42,20 @@ TSPIs::TSPIs(QObject* owner) : QObject(owner) {
     if (theCollection)
         throw ESPIDupCreateSPIs();
     theCollection = this;
+    // No static initialiser does this: one in a static library may never run.
+    if (!defaultGraphicClass()) {
+        defaultGraphicClass() = [collection = QPointer<TSPIs>(this)] {
+            return std::make_unique<TSPIBitmap>(collection.get());
+        };
+        setDefaultGraphicClass_ = true;
+    }
 }
 
 TSPIs::~TSPIs() {
     if (theCollection == this)
         theCollection = nullptr;
+    if (setDefaultGraphicClass_)
+        defaultGraphicClass() = {};
     Clear();
 }
 

@@ -118,8 +118,9 @@ public:
     // it loads ends the search and goes on to the caller.
     void Search(const QString& mask);
 
-    // The picture type offered for every import-filter format; empty until the
-    // plug-in picture type sets itself.
+    // The picture type offered for every import-filter format. A collection
+    // created while none is set offers its formats to TSPIBitmap, decoding
+    // through its own plug-ins, until it is destroyed.
     static PictureFormats::Factory DefaultGraphicClass();
     static void SetDefaultGraphicClass(PictureFormats::Factory graphicClass);
 
@@ -132,6 +133,7 @@ private:
     std::vector<std::unique_ptr<TSPI>> plugins_;
     TSPISearchOptions searchOptions_{spsSusieDir, spsAppDir};
     bool autoSearch_ = true;
+    bool setDefaultGraphicClass_ = false; // this collection set the default class
 };
 
 // The one collection, or null.

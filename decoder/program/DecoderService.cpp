@@ -92,7 +92,7 @@ int runDecoderService(int socket) {
     collection.SetAutoSearch(false);
     // Masks arrive with their folders; a bare one searches nowhere.
     collection.SetSearchOptions({});
-    PictureDecoding decoding;
+    PictureDecoding decoding(collection);
     const Catalogue catalogue = loadPluginCatalogue(collection, *setup, [&](const QString& file) {
         channel.send(MessageType::PluginLoading, encode(PluginLoading{file}));
     });

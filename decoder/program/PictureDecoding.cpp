@@ -18,9 +18,9 @@ QSize fittedSize(QSize picture, QSize box) {
     return {std::max(1, scaled.width()), std::max(1, scaled.height())};
 }
 
-PictureDecoding::PictureDecoding() {
-    TSPIs::SetDefaultGraphicClass([this] {
-        auto picture = std::make_unique<TSPIBitmap>();
+PictureDecoding::PictureDecoding(TSPIs& plugins) {
+    TSPIs::SetDefaultGraphicClass([this, &plugins] {
+        auto picture = std::make_unique<TSPIBitmap>(&plugins);
         picture->DisplayBox = box_;
         return picture;
     });

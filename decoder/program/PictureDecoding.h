@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QSize>
 
+class TSPIs;
+
 namespace decoder {
 
 struct DecodeOutcome {
@@ -18,10 +20,9 @@ struct DecodeOutcome {
 
 class PictureDecoding {
 public:
-    // Offers every import filter's formats to the plug-in picture type, told
-    // the display box of the request at hand (explicitly: a static initialiser
-    // in a static library may never run).
-    PictureDecoding();
+    // Offers every import filter's formats to the plug-in picture type, which
+    // decodes through `plugins` and is told the display box of the request at hand.
+    explicit PictureDecoding(TSPIs& plugins);
     ~PictureDecoding();
     PictureDecoding(const PictureDecoding&) = delete;
     PictureDecoding& operator=(const PictureDecoding&) = delete;

@@ -156,7 +156,6 @@ bool checkAgainstReference(const ReferencePicture& picture) {
 
 void loadShippedPlugins(TSPIs& plugins) {
     // Every import filter's formats go to the plug-in picture type, as in the program.
-    TSPIs::SetDefaultGraphicClass([] { return std::make_unique<TSPIBitmap>(); });
     plugins.SetAutoSearch(false);
     plugins.Search(QStringLiteral(SORTEKA_SPI_BUILD_DIR "/*.spi"));
 }
