@@ -211,8 +211,10 @@ bool needsRewrite(QByteArrayView record) {
     return compression == Rle8 || compression == Rle4 || compression == Jpeg || compression == Png;
 }
 
-// The mask (white where the image is transparent) and the image, as one
-// bitmap with alpha.
+// The mask and the image, as one bitmap with alpha. The pair draws
+// (paper OR mask) AND image: where the mask is white the image shows as it
+// is; where it is black the paper shows through the image's white parts.
+// Transparent pixels are white too, for a reader that drops the alpha.
 std::optional<QImage> maskedImage(QByteArrayView maskRecord, QByteArrayView imageRecord) {
     const auto mask = decodeBitmap(maskRecord);
     auto image = decodeBitmap(imageRecord);
@@ -222,8 +224,9 @@ std::optional<QImage> maskedImage(QByteArrayView maskRecord, QByteArrayView imag
         const auto* m = reinterpret_cast<const QRgb*>(mask->constScanLine(y));
         auto* p = reinterpret_cast<QRgb*>(image->scanLine(y));
         for (int x = 0; x < image->width(); ++x) {
-            const bool transparent = qAlpha(m[x]) == 0 || qGray(m[x]) >= 128;
-            p[x] = transparent ? qRgba(0, 0, 0, 0) : (p[x] | 0xff000000u);
+            const bool maskShows = qAlpha(m[x]) != 0 && qGray(m[x]) >= 128;
+            const bool whiteImage = (p[x] & 0x00ffffffu) == 0x00ffffffu;
+            p[x] = !maskShows && whiteImage ? qRgba(255, 255, 255, 0) : (p[x] | 0xff000000u);
         }
     }
     return image;
