@@ -35,6 +35,10 @@ TIndexedOutline::~TIndexedOutline() {
 }
 
 int TIndexedOutline::subtreeSize(const QTreeWidgetItem* item) const {
+    // Leaves are not kept: a folder of many thousands would fill the cache
+    // with as many entries the first time its index is asked for.
+    if (item->childCount() == 0)
+        return 1;
     const auto known = subtreeSizes_.constFind(item);
     if (known != subtreeSizes_.constEnd())
         return *known;

@@ -29,6 +29,31 @@ private:
     QWidget* widget_;
 };
 
+// A folder node keeps its name in a member rather than in the base's list of
+// stored values: a folder of many thousands opens noticeably faster.
+class FolderNode : public QTreeWidgetItem {
+public:
+    static constexpr int Type = QTreeWidgetItem::UserType + 1;
+    explicit FolderNode(QString name) : QTreeWidgetItem(Type), name_(std::move(name)) {}
+
+    [[nodiscard]] QVariant data(int column, int role) const override {
+        if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole))
+            return name_;
+        return QTreeWidgetItem::data(column, role);
+    }
+    void setData(int column, int role, const QVariant& value) override {
+        if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) {
+            name_ = value.toString();
+            emitDataChanged();
+            return;
+        }
+        QTreeWidgetItem::setData(column, role, value);
+    }
+
+private:
+    QString name_;
+};
+
 } // namespace
 
 TExpViewLite::TExpViewLite(QWidget* parent) : QTreeWidget(parent) {
@@ -88,7 +113,7 @@ bool TExpViewLite::CanExpand(QTreeWidgetItem* node) {
     QList<QTreeWidgetItem*> children;
     children.reserve(names.size());
     for (const QString& name : names)
-        children << new QTreeWidgetItem(QStringList{name});
+        children << new FolderNode(name);
     // Added in one go: one by one, a folder of many thousands took seconds.
     node->addChildren(children);
     subfolderMarks_->add(children);

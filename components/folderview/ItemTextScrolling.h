@@ -1,8 +1,8 @@
 #pragma once
 
 // Horizontal scrolling for a one-column folder tree: the column is as wide as
-// its widest shown text, and the current item's text is scrolled into view
-// however deep it lies.
+// the widest text of the rows on screen, and the current item's text is
+// scrolled into view however deep it lies.
 
 class QTreeView;
 
