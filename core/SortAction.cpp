@@ -1,20 +1,18 @@
 #include "core/SortAction.h"
 
+#include "core/Journal.h"
 #include "core/Prompter.h"
+#include "core/Undo.h"
+#include "platform/FileIdentity.h"
 #include "platform/FileOps.h"
 #include "platform/Paths.h"
+#include "platform/Trash.h"
 #include "settings/SettingsSchema.h"
 
 #include <cerrno>
 #include <optional>
 
 namespace {
-
-QString copyLine(int number, const QString& source, const QString& destination, bool move) {
-    const QString format =
-        move ? QStringLiteral("移動(%1): %2 → %3") : QStringLiteral("コピー(%1): %2 → %3");
-    return format.arg(number).arg(source, destination);
-}
 
 // The smallest n ≥ `from` whose numbered name is free.
 int firstFreeNumber(const QString& path, int from) {
@@ -56,17 +54,51 @@ SortResult SortAction::run(const SortRequest& request) {
 
     QString destination = directory + request.fileName;
     const QString source = request.sourceDirectory + request.fileName;
-    if (platform::fileExists(destination) && !settleNameClash(destination))
+    OlderFile older = OlderFile::None;
+    QString olderPath;
+    if (platform::fileExists(destination) && !settleNameClash(destination, older, olderPath))
         return {};
+    if (older == OlderFile::Replaced) {
+        // The file the user agreed to replace goes to the trash, not away:
+        // undo brings it back. Without a trash it is replaced as it always was.
+        if (const std::optional<QString> trashed = platform::moveToTrash(destination)) {
+            older = OlderFile::Trashed;
+            olderPath = *trashed;
+        }
+    }
 
+    bool done = false;
     if (request.move) {
-        if (!moveFile(source, destination, request.sourceDirectory, directory))
-            return {};
-    } else if (!platform::copyFileReplacing(source, destination)) {
-        prompter_.warning(CopyFailed);
+        done = moveFile(source, destination, request.sourceDirectory, directory);
+    } else {
+        done = bool(platform::copyFileReplacing(source, destination));
+        if (!done)
+            prompter_.warning(CopyFailed);
+    }
+    if (!done) {
+        if (older == OlderFile::Trashed)
+            (void)platform::restoreFromTrash(olderPath, destination);
         return {};
     }
-    return {true, copyLine(request.number, source, destination, request.move)};
+    return {true, sortLogLine(request.number, source, destination, request.move),
+            record(request, source, destination, older, olderPath)};
+}
+
+QString SortAction::record(const SortRequest& request, const QString& source,
+                           const QString& destination, OlderFile older, const QString& olderPath) {
+    if (!journal_)
+        return {};
+    JournalEntry entry;
+    entry.number = request.number;
+    entry.method = request.move ? SortMethod::Move : SortMethod::Copy;
+    entry.source = source;
+    entry.destination = destination;
+    entry.older = older;
+    entry.olderPath = olderPath;
+    entry.written = platform::identityOf(destination).value_or(platform::FileIdentity{});
+    if (journal_->append(entry))
+        return {};
+    return QStringLiteral("元に戻すための記録を書けませんでした: %1").arg(journal_->errorText());
 }
 
 bool SortAction::moveFile(const QString& source, const QString& destination,
@@ -128,16 +160,21 @@ bool SortAction::renameOrCopy(const QString& source, const QString& destination,
     return true;
 }
 
-bool SortAction::settleNameClash(QString& destination) {
+bool SortAction::settleNameClash(QString& destination, OlderFile& older, QString& olderPath) {
     switch (overwritePolicy_()) {
     case opConfirm:
-        return prompter_.confirm(AskOverwrite);
+        if (!prompter_.confirm(AskOverwrite))
+            return false;
+        older = OlderFile::Replaced;
+        return true;
     case opNumberNew:
         destination = NumberedFileName(destination, firstFreeNumber(destination, 1));
         return true;
     case opNumberOld:
-        if (numberOldFile(destination))
+        if (numberOldFile(destination, olderPath)) {
+            older = OlderFile::Numbered;
             return true;
+        }
         prompter_.warning(CannotRename);
         return false;
     default:
@@ -146,12 +183,12 @@ bool SortAction::settleNameClash(QString& destination) {
     }
 }
 
-bool SortAction::numberOldFile(const QString& destination) {
+bool SortAction::numberOldFile(const QString& destination, QString& numbered) {
     // The rename never replaces: a file that takes the numbered name between
     // the search and the rename only moves us on to the next number.
     for (int n = firstFreeNumber(destination, 1);; n = firstFreeNumber(destination, n + 1)) {
-        const platform::FileResult renamed =
-            platform::renameNoReplace(destination, NumberedFileName(destination, n));
+        numbered = NumberedFileName(destination, n);
+        const platform::FileResult renamed = platform::renameNoReplace(destination, numbered);
         if (renamed)
             return true;
         if (renamed.error != EEXIST)

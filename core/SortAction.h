@@ -4,15 +4,18 @@
 // after asking, settles a name clash by the overwrite policy, then copies or
 // moves. Within one file system a move is a rename; across file systems it is
 // a durable copy followed by deleting the source. Either way the picture exists
-// whole exactly once at every moment, and a file it replaces stays until the
-// move completed.
+// whole exactly once at every moment. A file replaced at the user's word goes
+// to the desktop's trash first, and comes back when the sort fails. Each
+// completed sort is recorded in the undo journal before it reports done.
 
+#include "core/JournalRecord.h"
 #include "platform/FileOps.h"
 
 #include <QString>
 #include <functional>
 #include <optional>
 
+class Journal;
 class Prompter;
 
 struct SortRequest {
@@ -26,6 +29,7 @@ struct SortRequest {
 struct SortResult {
     bool done = false; // the picture was copied or moved; go on to the next
     QString logLine;   // the line for the message log when done
+    QString notice;    // a further line when the journal could not record it
 };
 
 // `path` with "%02d" of `n` put before its extension: the part from the last
@@ -52,12 +56,19 @@ public:
     // settings error it raises ends the action.
     SortAction(Prompter& prompter, std::function<int()> overwritePolicy);
 
+    // Where completed sorts are recorded; none records nothing.
+    void setJournal(Journal* journal) { journal_ = journal; }
+
     SortResult run(const SortRequest& request);
 
 private:
-    // Settles a clash at `destination`; false stops the action.
-    bool settleNameClash(QString& destination);
-    bool numberOldFile(const QString& destination);
+    // Settles a clash at `destination`, saying what became of the file there
+    // in `older` and `olderPath`; false stops the action.
+    bool settleNameClash(QString& destination, OlderFile& older, QString& olderPath);
+    bool numberOldFile(const QString& destination, QString& numbered);
+    // Records the completed sort; the text of a failure, else nothing.
+    QString record(const SortRequest& request, const QString& source, const QString& destination,
+                   OlderFile older, const QString& olderPath);
     // Moves the picture, keeping a file it replaces until then; false after a warning.
     bool moveFile(const QString& source, const QString& destination, const QString& sourceFolder,
                   const QString& destinationFolder);
@@ -67,4 +78,5 @@ private:
 
     Prompter& prompter_;
     std::function<int()> overwritePolicy_;
+    Journal* journal_ = nullptr;
 };

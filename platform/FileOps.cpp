@@ -227,7 +227,7 @@ int createNamedTemporary(const QByteArray& folder, const QByteArray& targetName,
 // has no unnamed files, a hidden named temporary stands in; `temporaryPath`
 // names it while it exists so the caller can remove it on failure.
 int copyOpenSource(int in, const struct stat& source, const QByteArray& target,
-                   QByteArray& temporaryPath) {
+                   QByteArray& temporaryPath, bool replace) {
     const QByteArray folder = folderOf(target);
     Fd out(::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (!out.valid() && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
@@ -255,7 +255,7 @@ int copyOpenSource(int in, const struct stat& source, const QByteArray& target,
                 return err;
             return syncFolder(folder);
         }
-        if (errno != EEXIST)
+        if (errno != EEXIST || !replace)
             return errno;
         for (int attempt = 0; temporaryPath.isEmpty(); ++attempt) {
             const QByteArray name = randomName(temporaryTemplate(folder, nameOf(target)));
@@ -268,8 +268,14 @@ int copyOpenSource(int in, const struct stat& source, const QByteArray& target,
     }
     if (const int err = out.closeChecked())
         return err;
-    if (::rename(temporaryPath.constData(), target.constData()) != 0)
-        return errno;
+    if (replace) {
+        if (::rename(temporaryPath.constData(), target.constData()) != 0)
+            return errno;
+    } else if (const FileResult named =
+                   renameNoReplace(decodePath(temporaryPath), decodePath(target));
+               !named) {
+        return named.error;
+    }
     temporaryPath.clear();
     return syncFolder(folder);
 }
@@ -310,7 +316,9 @@ FileResult createDirectory(const QString& path) {
     return FileResult::success();
 }
 
-FileResult copyFileReplacing(const QString& source, const QString& target) {
+namespace {
+
+FileResult copyFile(const QString& source, const QString& target, bool replace) {
     const QByteArray from = encoded(source);
     const QByteArray to = encoded(target);
 
@@ -337,7 +345,7 @@ FileResult copyFileReplacing(const QString& source, const QString& target) {
 
     sweepFolderOnce(folderOf(to));
     QByteArray temporaryPath;
-    const int err = copyOpenSource(in.get(), st, to, temporaryPath);
+    const int err = copyOpenSource(in.get(), st, to, temporaryPath, replace);
     if (!temporaryPath.isEmpty())
         ::unlink(temporaryPath.constData());
     if (err != 0) {
@@ -345,6 +353,16 @@ FileResult copyFileReplacing(const QString& source, const QString& target) {
         return FileResult::failure(err);
     }
     return FileResult::success();
+}
+
+} // namespace
+
+FileResult copyFileReplacing(const QString& source, const QString& target) {
+    return copyFile(source, target, true);
+}
+
+FileResult copyFileNoReplace(const QString& source, const QString& target) {
+    return copyFile(source, target, false);
 }
 
 namespace {

@@ -39,6 +39,9 @@ FileResult createDirectory(const QString& path);
 // folder fail, `target` already holds the new data but the call still reports
 // failure, so that a move never deletes its source on an unconfirmed copy.
 FileResult copyFileReplacing(const QString& source, const QString& target);
+// The same, but fails with EEXIST rather than replace a file at `target`, also
+// one that appears while the copy runs.
+FileResult copyFileNoReplace(const QString& source, const QString& target);
 
 // A copy writes an unnamed file, which a kill leaves nothing of. Where the file
 // system has no unnamed files it writes a hidden ".<name>.sorteka-XXXXXX",
