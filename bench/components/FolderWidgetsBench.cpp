@@ -1,6 +1,8 @@
 // Opening a folder of 50 000 subfolders in the directory outline and the folder
 // tree, and moving through it with the arrow keys, against `ls -f DIR | wc -l`
-// on the same folder timed in the same run. Best of several runs each.
+// on the same folder timed in the same run. Opening counts until the opened
+// folder has been painted; expand buttons looked up afterwards in steps are
+// not waited for. The fastest and the median of several runs each.
 
 #include "components/cdiroutl/Cdiroutl.h"
 #include "components/expviewlite/ExpViewLite.h"
@@ -14,11 +16,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace {
 
 constexpr int FolderCount = 50000;
-constexpr int Runs = 3;
+constexpr int Runs = 7;
 constexpr int KeyPresses = 300;
 
 class BenchOutline : public TCDirectoryOutline {
@@ -44,11 +47,17 @@ double milliseconds(const std::function<void()>& work) {
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
-double best(const std::function<double()>& run) {
-    double result = 1e300;
+struct Timing {
+    double fastest = 0;
+    double median = 0;
+};
+
+Timing timing(const std::function<double()>& run) {
+    std::vector<double> times;
     for (int i = 0; i < Runs; ++i)
-        result = std::min(result, run());
-    return result;
+        times.push_back(run());
+    std::sort(times.begin(), times.end());
+    return {times.front(), times[times.size() / 2]};
 }
 
 // The big folder, made once and kept in the build tree's benchmark cache.
@@ -64,8 +73,9 @@ QString bigFolder(const QString& volume) {
     return path;
 }
 
-void report(const char* what, double ms, double floor, const char* target) {
-    std::printf("| %s | %.2f ms | %.1f ms | %.2f× | %s |\n", what, ms, floor, ms / floor, target);
+void report(const char* what, Timing ms, Timing floor, const char* target) {
+    std::printf("| %s | %.1f ms | %.1f ms | %.2f× | %.2f× | %s |\n", what, ms.fastest, ms.median,
+                ms.fastest / floor.fastest, ms.median / floor.median, target);
 }
 
 } // namespace
@@ -77,7 +87,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(volume);
     const QString big = bigFolder(volume);
 
-    const double floor = best([&] {
+    const Timing floor = timing([&] {
         return milliseconds([&] {
             QProcess ls;
             ls.start("sh", {"-c", "ls -f \"$0\" | wc -l", big});
@@ -87,30 +97,36 @@ int main(int argc, char** argv) {
 
     // The share of opening that is reading and ordering the names.
     QStringList names;
-    const double reading =
-        best([&] { return milliseconds([&] { names = folderview::readSubfolderNames(big); }); });
-    const double sorting = best([&] {
+    const Timing reading =
+        timing([&] { return milliseconds([&] { names = folderview::readSubfolderNames(big); }); });
+    const Timing sorting = timing([&] {
         QStringList copy = names;
         return milliseconds([&] { folderview::sortFolderNames(copy); });
     });
 
-    const double outlineOpen = best([&] {
+    const Timing outlineOpen = timing([&] {
         BenchOutline outline;
         outline.volume = volume;
         QDir::setCurrent(volume);
         outline.resize(300, 400);
         outline.show();
         const int item = outline.GetChildNamed("big", TCDirectoryOutline::RootIndex);
-        return milliseconds([&] { outline.setItemExpanded(item, true); });
+        return milliseconds([&] {
+            outline.setItemExpanded(item, true);
+            outline.viewport()->repaint();
+        });
     });
-    const double treeOpen = best([&] {
+    const Timing treeOpen = timing([&] {
         BenchTree tree;
         tree.volume = volume;
         tree.resize(300, 400);
         tree.show();
         tree.topLevelItem(0)->setExpanded(true);
         QTreeWidgetItem* node = tree.topLevelItem(0)->child(0);
-        return milliseconds([&] { node->setExpanded(true); });
+        return milliseconds([&] {
+            node->setExpanded(true);
+            tree.viewport()->repaint();
+        });
     });
 
     BenchOutline outline;
@@ -139,15 +155,17 @@ int main(int argc, char** argv) {
                            }) /
                            KeyPresses;
 
-    std::printf("Folder of %d subfolders; floor: ls -f DIR | wc -l = %.1f ms\n\n", FolderCount,
-                floor);
-    std::printf("| run | time | floor | ratio | target |\n|---|---|---|---|---|\n");
+    std::printf("Folder of %d subfolders; floor: ls -f DIR | wc -l = %.1f ms fastest, %.1f ms "
+                "median of %d runs\n\n",
+                FolderCount, floor.fastest, floor.median, Runs);
+    std::printf("| run | fastest | median | ratio (fastest) | ratio (median) | target |\n"
+                "|---|---|---|---|---|---|\n");
     report("reading the names", reading, floor, "");
     report("ordering the names", sorting, floor, "");
     report("outline: open the folder", outlineOpen, floor, "≤ 2×");
     report("tree: open the folder", treeOpen, floor, "≤ 2×");
-    std::printf("| outline: one arrow key | %.2f ms | | | ≤ 5 ms |\n", outlineKey);
-    std::printf("| tree: one arrow key | %.2f ms | | | ≤ 5 ms |\n", treeKey);
+    std::printf("| outline: one arrow key | %.2f ms | | | | ≤ 5 ms |\n", outlineKey);
+    std::printf("| tree: one arrow key | %.2f ms | | | | ≤ 5 ms |\n", treeKey);
     if (!outlineFollowed) {
         std::printf("the outline's directory did not follow the keys\n");
         return 1;

@@ -218,8 +218,9 @@ void TCDirectoryOutline::readLevel(QTreeWidgetItem* item) {
     if (item->childCount() == 0) {
         folderview::sortFolderNames(names);
         added.reserve(names.size());
-        for (const QString& name : names)
-            added << new FolderItem(name, caseProc_, pictureLeaf());
+        const QIcon leaf = pictureLeaf();
+        for (QString& name : names)
+            added << new FolderItem(std::move(name), caseProc_, leaf);
         // In one go: one by one, a folder of many thousands took seconds.
         item->addChildren(added);
     } else {

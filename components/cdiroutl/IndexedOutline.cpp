@@ -69,7 +69,9 @@ QTreeWidgetItem* TIndexedOutline::itemAtIndex(int index) const {
         int start = nodeIndex + 1;
         QTreeWidgetItem* next = nullptr;
         for (int i = 0; i < node->childCount() && next == nullptr; ++i) {
-            const int size = subtreeSize(node->child(i));
+            // The child that starts at the index needs no size: a big folder
+            // just filled would be counted through for nothing.
+            const int size = index == start ? 1 : subtreeSize(node->child(i));
             if (index < start + size)
                 next = node->child(i);
             else

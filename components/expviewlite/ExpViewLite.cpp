@@ -112,8 +112,8 @@ bool TExpViewLite::CanExpand(QTreeWidgetItem* node) {
     folderview::sortFolderNames(names);
     QList<QTreeWidgetItem*> children;
     children.reserve(names.size());
-    for (const QString& name : names)
-        children << new FolderNode(name);
+    for (QString& name : names)
+        children << new FolderNode(std::move(name));
     // Added in one go: one by one, a folder of many thousands took seconds.
     node->addChildren(children);
     subfolderMarks_->add(children);

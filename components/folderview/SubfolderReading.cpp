@@ -2,9 +2,11 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <dirent.h>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -80,13 +82,12 @@ void appendFoldedKey(const QString& name, std::string& keys) {
     }
 }
 
-// One name's folded key within the shared buffer, led by eight of its bytes
-// as a number: most comparisons end there without touching the buffer.
-struct SortKey {
+// One name's place in the order: eight bytes of its folded key as a number,
+// the first byte highest, and the name's position. Most comparisons end at
+// the number without touching the keys; small entries move quickly.
+struct SortEntry {
     std::uint64_t head = 0;
-    size_t offset = 0;
-    size_t length = 0;
-    qsizetype index = 0;
+    std::uint32_t index = 0;
 };
 
 // Eight bytes of `key` from `from` on, the first one highest; missing bytes
@@ -99,50 +100,80 @@ std::uint64_t headOf(std::string_view key, size_t from) {
     return head;
 }
 
+// Orders the entries by their numbers a byte at a time, lowest byte first
+// (a radix sort): a few passes over the entries instead of a comparison
+// sort's many unpredictable branches. Bytes that are the same in every entry
+// (the padding of short names) cost no pass.
+void sortByHead(std::vector<SortEntry>& entries) {
+    std::vector<SortEntry> spare(entries.size());
+    for (int shift = 0; shift < 64; shift += 8) {
+        std::array<size_t, 257> starts{};
+        for (const SortEntry& entry : entries)
+            ++starts[((entry.head >> shift) & 0xff) + 1];
+        if (std::find(starts.begin(), starts.end(), entries.size()) != starts.end())
+            continue;
+        for (size_t i = 1; i < starts.size(); ++i)
+            starts[i] += starts[i - 1];
+        for (const SortEntry& entry : entries)
+            spare[starts[(entry.head >> shift) & 0xff]++] = entry;
+        entries.swap(spare);
+    }
+}
+
 } // namespace
 
 void sortFolderNames(QStringList& names) {
+    // A folder never holds this many entries; the positions below fit 32 bits.
+    if (names.size() > qsizetype(std::numeric_limits<std::uint32_t>::max()))
+        return;
     // Every key is folded once, into one buffer, so a big folder is neither
     // folded again at every comparison nor allocated name by name.
     std::string buffer;
-    std::vector<SortKey> keys(size_t(names.size()));
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        SortKey& key = keys[size_t(i)];
-        key.offset = buffer.size();
-        appendFoldedKey(names[i], buffer);
-        key.length = buffer.size() - key.offset;
-        key.index = i;
+    std::vector<size_t> ends(size_t(names.size()));
+    for (size_t i = 0; i < ends.size(); ++i) {
+        appendFoldedKey(names[qsizetype(i)], buffer);
+        ends[i] = buffer.size();
     }
-    const auto keyOf = [&buffer](const SortKey& key) {
-        return std::string_view(buffer).substr(key.offset, key.length);
+    const auto keyOf = [&](std::uint32_t index) {
+        const size_t start = index == 0 ? 0 : ends[index - 1];
+        return std::string_view(buffer).substr(start, ends[index] - start);
     };
-    // Names in one folder often share a start ("IMG_", "2024-"); the heads
+    // Names in one folder often share a start ("IMG_", "2024-"); the numbers
     // are taken after it, where the names differ.
-    const std::string_view first = keys.empty() ? std::string_view() : keyOf(keys.front());
+    const std::string_view first = ends.empty() ? std::string_view() : keyOf(0);
     size_t shared = first.size();
-    for (const SortKey& key : keys) {
-        const std::string_view other = keyOf(key);
+    for (std::uint32_t i = 0; i < ends.size(); ++i) {
+        const std::string_view other = keyOf(i);
         const size_t limit = std::min(shared, other.size());
         size_t same = 0;
         while (same < limit && first[same] == other[same])
             ++same;
         shared = same;
     }
-    for (SortKey& key : keys)
-        key.head = headOf(keyOf(key), shared);
-    std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        const int order = keyOf(a).compare(keyOf(b));
+    std::vector<SortEntry> entries(ends.size());
+    for (std::uint32_t i = 0; i < entries.size(); ++i)
+        entries[i] = {headOf(keyOf(i), shared), i};
+    sortByHead(entries);
+    // Names whose numbers are equal are ordered by their whole keys.
+    const auto fullOrder = [&](const SortEntry& a, const SortEntry& b) {
+        const int order = keyOf(a.index).compare(keyOf(b.index));
         if (order != 0)
             return order < 0;
         // Names that differ only in case keep a fixed order.
         return names[a.index] < names[b.index];
-    });
+    };
+    for (auto run = entries.begin(); run != entries.end();) {
+        const auto end = std::find_if(
+            run, entries.end(), [&](const SortEntry& entry) { return entry.head != run->head; });
+        if (end - run > 1)
+            std::sort(run, end, fullOrder);
+        run = end;
+    }
     QStringList sorted;
     sorted.reserve(names.size());
-    for (const SortKey& key : keys)
-        sorted << std::move(names[key.index]);
+    QString* const unsorted = names.data();
+    for (const SortEntry& entry : entries)
+        sorted << std::move(unsorted[entry.index]);
     names = std::move(sorted);
 }
 
