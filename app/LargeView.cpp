@@ -85,6 +85,12 @@ QSize TfrmLargeView::pictureArea() const {
     return preview_->size() * preview_->devicePixelRatioF();
 }
 
+void TfrmLargeView::setClashMark(int number, const QIcon& icon, const QString& toolTip) {
+    QPushButton* button = numberButtons.at(size_t(number - 1));
+    button->setIcon(icon);
+    button->setToolTip(toolTip);
+}
+
 void TfrmLargeView::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Escape:

@@ -14,6 +14,7 @@
 #include <memory>
 
 class PicturePreview;
+class QIcon;
 class Picture;
 class QLabel;
 class QPushButton;
@@ -35,6 +36,9 @@ public:
     [[nodiscard]] PicturePreview* preview() const { return preview_; }
     // The picture area in device pixels, for decoding at its size.
     [[nodiscard]] QSize pictureArea() const;
+    // Marks button `number` (1 … 9) with `icon`, explained by `toolTip`; a
+    // null icon and an empty text take the mark away.
+    void setClashMark(int number, const QIcon& icon, const QString& toolTip);
 
     std::array<QPushButton*, 9> numberButtons{};
 

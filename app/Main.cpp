@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/ClashMarks.h"
 #include "app/Hints.h"
 #include "app/KeyPreview.h"
 #include "app/LargeView.h"
@@ -66,6 +67,7 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     buildPanes(client);
     buildStatusBar(client);
     buildMenu();
+    clashMarks_ = new ClashMarks(lvDirList, tbNum, this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(283, 247);
 
@@ -109,6 +111,7 @@ void TfrmMain::LoadDirList() {
         row->setText(1, d.Description);
         row->setText(2, d.Directory);
     }
+    clashMarks_->refresh(destinations_);
 }
 
 void TfrmMain::LoadPlugins() {
@@ -206,12 +209,15 @@ void TfrmMain::FormShow() {
 }
 
 void TfrmMain::OpenDirectory(const QString& path) {
+    clashMarks_->clear();
     browser_.OpenDirectory(path);
     decodeAhead();
     discardQueuedInput();
 }
 
 void TfrmMain::NextPicture() {
+    // The picture on screen is leaving; the next one gets marks of its own.
+    clashMarks_->clear();
     browser_.NextPicture();
     decodeAhead();
     // A key typed while the next picture was loading was meant for the one
@@ -279,6 +285,7 @@ void TfrmMain::takePicture(const decoder::PictureResult& result) {
 void TfrmMain::ShowLargeView() {
     if (!largeView_) {
         largeView_ = new TfrmLargeView([this](QChar& key) { FormKeyPress(key); }, this);
+        clashMarks_->setLargeView(largeView_);
         // A resized view gets the picture decoded at its new size once the
         // resizing settles.
         auto* settle = new QTimer(largeView_);
@@ -299,6 +306,7 @@ void TfrmMain::ShowLargeView() {
         });
     }
     largeView_->open();
+    clashMarks_->refresh(destinations_);
     updateViewSize();
     // The picture on screen again, now at the large view's size.
     if (!browser_.CurrentFile.isEmpty())
@@ -337,6 +345,11 @@ void TfrmMain::setPicturePanel(const QString& text) {
         panel->contentsRect().width() - 2 * panel->margin() - 2 * std::max(panel->indent(), 0);
     panel->setText(panel->fontMetrics().elidedText(shown, Qt::ElideMiddle, std::max(room, 1)));
     panel->setToolTip(text == PictureBrowser::EndOfSearchText ? QString() : shown);
+    // A path here is the picture just shown: its clashes are looked up now,
+    // before any key. The end text leaves the last picture's marks, as it can
+    // still be sorted.
+    if (text != PictureBrowser::EndOfSearchText)
+        clashMarks_->show(text, destinations_);
     if (largeView_ && text == PictureBrowser::EndOfSearchText)
         largeView_->showStatus(text);
 }
@@ -389,8 +402,11 @@ void TfrmMain::sortTo(int number) {
     const TDestination& destination = destinations_.at(static_cast<std::size_t>(number - 1));
     const SortResult result = sortAction_.run({number, destination.Directory, browser_.CurrentDir,
                                                browser_.CurrentFile, methodIndex() != smCopy});
-    if (!result.done)
+    if (!result.done) {
+        // A refused or failed sort may still have made a folder or renamed a file.
+        clashMarks_->refresh(destinations_);
         return;
+    }
     AddMessage(result.logLine);
     NextPicture();
 }

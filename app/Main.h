@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class ClashMarks;
 class KeyPreview;
 class TfrmLargeView;
 class PicturePreview;
@@ -148,6 +149,8 @@ private:
     QSet<QString> decodable_; // extensions, lower case: the built-in ones and the plug-ins'
     int pluginCount_ = 0;
     TfrmLargeView* largeView_ = nullptr;
+    // Which destinations hold a file of the picture's name, shown before a key.
+    ClashMarks* clashMarks_ = nullptr;
     // The decoders' picture area: the large view's while it is open.
     void updateViewSize();
     QStringList pluginNotices_; // plug-ins left out, kept at the top of the log

@@ -47,14 +47,50 @@ void drawDigit(QPainter& p, int digit) {
     p.drawText(QRectF(1.5, 1.0, 13.0, 13.5), Qt::AlignCenter, QString::number(digit));
 }
 
+// Orange for a name that is taken, green when the file there is the picture
+// itself: sorting to it then changes nothing worth keeping.
+QColor markColour(ClashMark mark) {
+    return mark == ClashMark::SameContent ? QColor(0x2e, 0x9e, 0x44) : QColor(0xf0, 0x8c, 0x00);
+}
+
+void drawMarkDisc(QPainter& p, ClashMark mark, const QRectF& disc) {
+    p.setPen(QPen(QColor(0x40, 0x30, 0x10), 1.0));
+    p.setBrush(markColour(mark));
+    p.drawEllipse(disc);
+}
+
+// The full-size mark: a disc with "!" for a taken name, "=" for the same content.
+void drawClashMark(QPainter& p, ClashMark mark) {
+    drawMarkDisc(p, mark, QRectF(1.5, 1.5, 13.0, 13.0));
+    p.setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::FlatCap));
+    if (mark == ClashMark::SameContent) {
+        p.drawLine(QPointF(4.5, 6.0), QPointF(11.5, 6.0));
+        p.drawLine(QPointF(4.5, 10.0), QPointF(11.5, 10.0));
+    } else {
+        p.drawLine(QPointF(8.0, 4.0), QPointF(8.0, 9.5));
+        p.drawLine(QPointF(8.0, 11.0), QPointF(8.0, 13.0));
+    }
+}
+
 } // namespace
 
 QIcon openFolderIcon() {
     return renderIcon(drawOpenFolder);
 }
 
-QIcon digitIcon(int digit) {
-    return renderIcon([digit](QPainter& p) { drawDigit(p, digit); });
+QIcon digitIcon(int digit, ClashMark mark) {
+    return renderIcon([digit, mark](QPainter& p) {
+        drawDigit(p, digit);
+        // A small disc on the tile's corner, clear of the digit.
+        if (mark != ClashMark::None)
+            drawMarkDisc(p, mark, QRectF(10.0, 0.5, 6.0, 6.0));
+    });
+}
+
+QIcon clashMarkIcon(ClashMark mark) {
+    if (mark == ClashMark::None)
+        return {};
+    return renderIcon([mark](QPainter& p) { drawClashMark(p, mark); });
 }
 
 QList<QIcon> toolbarImageList() {
