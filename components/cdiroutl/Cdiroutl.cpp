@@ -31,17 +31,17 @@ constexpr int LevelReadRole = Qt::UserRole + 1;
 // the shown text may be in another case.
 constexpr int RealNameRole = Qt::UserRole + 2;
 
-// A folder item keeps its real name, its case function and its picture in
-// members, and makes its shown text only when asked (for the rows on screen):
+// A folder item keeps its real name and its case function in members, and
+// makes its shown text and picture only when asked (for the rows on screen):
 // a folder of many thousands opens several times faster than with the text
-// and the picture stored as the base's values of every item.
+// and the picture stored as the base's values of every item. A new item shows
+// its outline's leaf picture until it is given one of its own.
 class FolderItem : public QTreeWidgetItem {
 public:
     static constexpr int Type = QTreeWidgetItem::UserType + 1;
     using CaseProc = QString (*)(const QString&);
-    FolderItem(QString realName, CaseProc caseProc, QIcon icon)
-        : QTreeWidgetItem(Type), realName_(std::move(realName)), caseProc_(caseProc),
-          icon_(std::move(icon)) {}
+    FolderItem(QString realName, CaseProc caseProc)
+        : QTreeWidgetItem(Type), realName_(std::move(realName)), caseProc_(caseProc) {}
     [[nodiscard]] const QString& realName() const { return realName_; }
     [[nodiscard]] QVariant data(int column, int role) const override {
         if (column != 0)
@@ -53,7 +53,7 @@ public:
                 return *shownText_;
             return caseProc_ ? caseProc_(realName_) : realName_;
         case Qt::DecorationRole:
-            return icon_;
+            return picture();
         case RealNameRole:
             return realName_;
         default:
@@ -67,9 +67,9 @@ public:
             shownText_ = value.toString();
         } else if (column == 0 && role == Qt::DecorationRole) {
             const QIcon icon = value.value<QIcon>();
-            if (icon.cacheKey() == icon_.cacheKey())
+            if (icon.cacheKey() == picture().cacheKey())
                 return;
-            icon_ = icon;
+            picture_ = icon;
         } else {
             QTreeWidgetItem::setData(column, role, value);
             return;
@@ -78,11 +78,18 @@ public:
     }
 
 private:
+    [[nodiscard]] QIcon picture() const {
+        if (picture_)
+            return *picture_;
+        const auto* outline = qobject_cast<const TIndexedOutline*>(treeWidget());
+        return outline ? outline->pictureLeaf() : QIcon();
+    }
+
     QString realName_;
     CaseProc caseProc_;
-    QIcon icon_;
-    // Set only when someone gives the item another text than its real name in the case.
+    // Each set only once the item is given a text or picture of its own.
     std::optional<QString> shownText_;
+    std::optional<QIcon> picture_;
 };
 
 QString realName(const QTreeWidgetItem* item) {
@@ -218,9 +225,8 @@ void TCDirectoryOutline::readLevel(QTreeWidgetItem* item) {
     if (item->childCount() == 0) {
         folderview::sortFolderNames(names);
         added.reserve(names.size());
-        const QIcon leaf = pictureLeaf();
         for (QString& name : names)
-            added << new FolderItem(std::move(name), caseProc_, leaf);
+            added << new FolderItem(std::move(name), caseProc_);
         // In one go: one by one, a folder of many thousands took seconds.
         item->addChildren(added);
     } else {
@@ -240,7 +246,7 @@ void TCDirectoryOutline::readLevel(QTreeWidgetItem* item) {
                 else
                     high = middle;
             }
-            QTreeWidgetItem* child = new FolderItem(name, caseProc_, pictureLeaf());
+            QTreeWidgetItem* child = new FolderItem(name, caseProc_);
             item->insertChild(low, child);
             added << child;
         }
