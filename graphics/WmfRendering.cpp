@@ -4,6 +4,7 @@
 #include "graphics/WmfObjectTable.h"
 #include "graphics/WmfPlayback.h"
 #include "graphics/WmfText.h"
+#include "graphics/WmfTextAlignment.h"
 
 #include <QDeadlineTimer>
 #include <QPainter>
@@ -66,7 +67,8 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     QSize size = clampRenderedSize(layout.naturalSize.width(), layout.naturalSize.height());
     const qint64 headerAt = layout.placeable ? PlaceableHeaderBytes : 0;
     // libwmf only reads the buffer, but its interface is not const.
-    WmfPlayback playback = wmfPlayback(withOwnObjectSlots(bytes, headerAt), layout, size);
+    WmfPlayback playback = wmfPlayback(
+        withTextAlignmentRestored(withOwnObjectSlots(bytes, headerAt), headerAt), layout, size);
     if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(playback.bytes.data()),
                      playback.bytes.size()) != wmf_E_None)
         return {};
@@ -91,14 +93,13 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     device->bbox = bbox;
     device->width = unsigned(size.width());
     device->height = unsigned(size.height());
-    WmfTextLayer text(QRectF(QPointF(bbox.TL.x, bbox.TL.y), QPointF(bbox.BR.x, bbox.BR.y)), size);
-    text.collectFrom(api.get());
+    WmfTextPainter text(QRectF(QPointF(bbox.TL.x, bbox.TL.y), QPointF(bbox.BR.x, bbox.BR.y)), size);
+    text.takeTextOf(api.get());
     if (wmf_play(api.get(), 0, &bbox) != wmf_E_None)
         return {};
     int* pixels = device->gd_image ? wmf_gd_image_pixels(device->gd_image) : nullptr;
     if (!pixels)
         return {};
-    text.drawOnto(pixels);
     return toImage(pixels, size.width(), size.height());
 }
 

@@ -126,6 +126,17 @@ QFont fontFor(const wmfFont& wmf, const QString& family, double pixelHeight) {
     return font;
 }
 
+// The raster device's pixels part-way through a play. Its public gd_image is
+// only set once the play has ended; until then the picture is the first member
+// of the device's own data, as it has been in every libwmf 0.2 release.
+int* devicePixelsWhilePlaying(wmfAPI* api) {
+    const wmf_gd_t* device = WMF_GD_GetData(api);
+    if (!device || !device->gd_data)
+        return nullptr;
+    void* image = *static_cast<void* const*>(device->gd_data);
+    return image ? wmf_gd_image_pixels(image) : nullptr;
+}
+
 } // namespace
 
 QString decodeWindowsText(QByteArrayView bytes, int charset) {
@@ -173,15 +184,18 @@ QString substituteFontFamily(const QString& windowsFamily) {
     return windowsFamily;
 }
 
-void WmfTextLayer::collectFrom(_wmfAPI* api) {
+void WmfTextPainter::takeTextOf(_wmfAPI* api) {
     api->user_data = this;
-    static_cast<wmfFunctionReference*>(api->function_reference)->draw_text = collect;
+    static_cast<wmfFunctionReference*>(api->function_reference)->draw_text = drawText;
 }
 
-void WmfTextLayer::collect(_wmfAPI* api, _wmfDrawText_t* text) {
-    auto* layer = static_cast<WmfTextLayer*>(api->user_data);
-    if (!layer || !text || !text->str || !text->dc || !text->dc->font || layer->frame_.isEmpty() ||
-        layer->size_.isEmpty())
+void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
+    auto* painter = static_cast<WmfTextPainter*>(api->user_data);
+    if (!painter || !text || !text->str || !text->dc || !text->dc->font ||
+        painter->frame_.isEmpty() || painter->size_.isEmpty() || painter->drawn_ >= MaxTextItems)
+        return;
+    int* pixels = devicePixelsWhilePlaying(api);
+    if (!pixels)
         return;
     const wmfFont& wmf = *text->dc->font;
     const int charset = wmf.lfCharSet;
@@ -191,10 +205,10 @@ void WmfTextLayer::collect(_wmfAPI* api, _wmfDrawText_t* text) {
         return;
     const QString family =
         wmf.lfFaceName ? decodeWindowsText(QByteArrayView(wmf.lfFaceName), charset) : QString();
-    const double sx = layer->size_.width() / layer->frame_.width();
-    const double sy = layer->size_.height() / layer->frame_.height();
-    item.at =
-        QPointF((text->pt.x - layer->frame_.left()) * sx, (text->pt.y - layer->frame_.top()) * sy);
+    const double sx = painter->size_.width() / painter->frame_.width();
+    const double sy = painter->size_.height() / painter->frame_.height();
+    item.at = QPointF((text->pt.x - painter->frame_.left()) * sx,
+                      (text->pt.y - painter->frame_.top()) * sy);
     const double pixelHeight = std::abs(text->font_height * sy);
     if (!(pixelHeight >= 0.5 && pixelHeight <= 4.0 * MaxTextPixels))
         return;
@@ -207,33 +221,49 @@ void WmfTextLayer::collect(_wmfAPI* api, _wmfDrawText_t* text) {
     }
     // Escapement: tenths of a degree, counter-clockwise.
     item.angle = -double(wmf.lfEscapement) / 10.0;
+    // libwmf moves the reference point of top-aligned text down by the font's
+    // height and leaves bottom-aligned text on its baseline; the font's own
+    // ascent and descent place it where Windows does.
+    const unsigned vertical = WMF_DC_TEXTALIGN(text->dc) & TA_BASELINE;
+    const QFontMetricsF metrics(item.font);
+    if (vertical == TA_TOP)
+        item.baseline = metrics.ascent() - pixelHeight;
+    else if (vertical == TA_BOTTOM)
+        item.baseline = -metrics.descent();
     const wmfRGB* colour = WMF_DC_TEXTCOLOR(text->dc);
     item.colour = QColor(colour->r, colour->g, colour->b);
-    if (layer->items_.size() < MaxTextItems)
-        layer->items_.append(item);
+    ++painter->drawn_;
+    painter->draw(item, pixels);
 }
 
-void WmfTextLayer::drawOnto(int* pixels) const {
-    if (items_.isEmpty() || !pixels)
+// Draws one string onto the device's pixels through a layer just large enough for it.
+void WmfTextPainter::draw(const Item& item, int* pixels) const {
+    QTransform place;
+    place.translate(item.at.x(), item.at.y());
+    place.rotate(item.angle);
+    const QFontMetricsF metrics(item.font);
+    // Room for overhangs, underlines and anti-aliasing around the ink.
+    const double margin = 2 + metrics.height() / 4;
+    const QRectF ink = metrics.boundingRect(item.text)
+                           .translated(0, item.baseline)
+                           .adjusted(-margin, -margin, margin, margin);
+    const QRect area = place.mapRect(ink).toAlignedRect().intersected(QRect(QPoint(0, 0), size_));
+    if (area.isEmpty())
         return;
-    QImage layer(size_, QImage::Format_ARGB32_Premultiplied);
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull())
         return;
     layer.fill(Qt::transparent);
     QPainter painter(&layer);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setRenderHint(QPainter::Antialiasing);
-    for (const Item& item : items_) {
-        painter.save();
-        painter.translate(item.at);
-        painter.rotate(item.angle);
-        painter.setFont(item.font);
-        painter.setPen(item.colour);
-        painter.drawText(QPointF(0, 0), item.text);
-        painter.restore();
-    }
+    painter.translate(-area.topLeft());
+    painter.setTransform(place, true);
+    painter.setFont(item.font);
+    painter.setPen(item.colour);
+    painter.drawText(QPointF(0, item.baseline), item.text);
     painter.end();
-    blend(layer, QPoint(0, 0), pixels, size_);
+    blend(layer, area.topLeft(), pixels, size_);
 }
 
 } // namespace graphics

@@ -28,34 +28,34 @@ namespace graphics {
 // Japanese system fonts; other names unchanged).
 [[nodiscard]] QString substituteFontFamily(const QString& windowsFamily);
 
-// Text met while libwmf plays a drawing, drawn onto its finished picture
-// (libwmf's raster device only hands its pixels over at the end, so text lies
-// above the shapes drawn after it).
-class WmfTextLayer {
+// Text met while libwmf plays a drawing, drawn onto its raster device's
+// pixels there and then, so that shapes drawn later lie over it as they do in
+// Windows.
+class WmfTextPainter {
 public:
     // `frame` is the part of libwmf's device space that fills the picture of
     // `size` pixels.
-    WmfTextLayer(QRectF frame, QSize size) : frame_(frame), size_(size) {}
+    WmfTextPainter(QRectF frame, QSize size) : frame_(frame), size_(size) {}
 
     // Takes libwmf's text drawing on `api` (its raster device) over; the
-    // layer must outlive the playing.
-    void collectFrom(_wmfAPI* api);
-    // Draws the collected text over the device's pixels (size() of them).
-    void drawOnto(int* pixels) const;
+    // painter must outlive the playing.
+    void takeTextOf(_wmfAPI* api);
 
 private:
     struct Item {
         QString text;
         QFont font;
         QColor colour;
-        QPointF at;         // the reference point, in pixels
-        double angle = 0.0; // degrees, clockwise
+        QPointF at;            // the reference point, in pixels
+        double angle = 0.0;    // degrees, clockwise
+        double baseline = 0.0; // below the reference point, along the text's up
     };
-    static void collect(_wmfAPI* api, _wmfDrawText_t* text);
+    static void drawText(_wmfAPI* api, _wmfDrawText_t* text);
+    void draw(const Item& item, int* pixels) const;
 
     QRectF frame_;
     QSize size_;
-    QList<Item> items_;
+    qsizetype drawn_ = 0;
 };
 
 } // namespace graphics

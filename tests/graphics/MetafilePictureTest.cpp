@@ -261,3 +261,40 @@ TEST(MetafilePicture, RestoresAnObjectWhoseSlotWasTakenAgain) {
         expectRedBlueHalves(picture.image());
     }
 }
+
+// Text set on its baseline, the alignment carried through saved states, then
+// a shape drawn over half of it: the text stands on its baseline and lies
+// under the shape drawn after it.
+TEST(MetafilePicture, DrawsWmfTextOnItsBaselineAndInRecordOrder) {
+    WmfWriter wmf(QRect(0, 0, 2000, 1000), 1000);
+    wmf.setWindow(QRect(0, 0, 2000, 1000));
+    wmf.useSolidBrush(Qt::blue);
+    wmf.useFont(-400, "Arial");
+    wmf.record(0x012E, {24});     // SetTextAlign(TA_BASELINE)
+    wmf.record(0x001E, {});       // SaveDC
+    wmf.record(0x001E, {});       // SaveDC
+    wmf.record(0x0127, {0xFFFF}); // RestoreDC(-1)
+    wmf.record(0x0127, {0xFFFF}); // RestoreDC(-1)
+    wmf.textOut(QPoint(50, 700), "HHHHHHHH");
+    wmf.rectangle(QRect(1000, 0, 1000, 1000));
+
+    MetafilePicture picture;
+    picture.loadFromData(wmf.finish());
+    const QImage image = picture.image();
+    ASSERT_EQ(image.size(), QSize(192, 96));
+    const int baseline = 700 * 96 / 1000;
+    const auto darkPixels = [&](QRect area) {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x)
+                count += qGray(image.pixel(x, y)) < 96 ? 1 : 0;
+        }
+        return count;
+    };
+    EXPECT_GT(darkPixels(QRect(QPoint(5, baseline - 25), QPoint(90, baseline - 2))), 100)
+        << "no text above the baseline";
+    EXPECT_EQ(darkPixels(QRect(QPoint(0, baseline + 3), QPoint(90, 95))), 0)
+        << "text below the baseline";
+    for (int y = 4; y < image.height() - 8; y += 4)
+        EXPECT_TRUE(near(image.pixelColor(150, y), Qt::blue)) << "text over the shape at y=" << y;
+}

@@ -51,6 +51,32 @@ void WmfWriter::rectangle(QRect box) {
                     quint16(box.left())});
 }
 
+namespace {
+
+// Bytes as 16-bit parameters, zero-padded to `bytes` (an even count).
+QList<quint16> packed(const QByteArray& text, qsizetype bytes) {
+    QList<quint16> words;
+    for (qsizetype i = 0; i < bytes; i += 2) {
+        const auto at = [&](qsizetype k) { return k < text.size() ? quint8(text[k]) : 0; };
+        words.append(quint16(at(i) | (at(i + 1) << 8)));
+    }
+    return words;
+}
+
+} // namespace
+
+void WmfWriter::useFont(qint16 height, const QByteArray& face) {
+    // CreateFontIndirect: height, width, escapement, orientation, weight,
+    // italic/underline, strike-out/charset, precisions, quality/pitch, face.
+    record(0x02FB, QList<quint16>{quint16(height), 0, 0, 0, 400, 0, 0, 0, 0} + packed(face, 32));
+    record(0x012D, {quint16(objects_++)});
+}
+
+void WmfWriter::textOut(QPoint at, const QByteArray& text) {
+    record(0x0521, QList<quint16>{quint16(text.size())} + packed(text, (text.size() + 1) / 2 * 2) +
+                       QList<quint16>{quint16(at.y()), quint16(at.x())});
+}
+
 QByteArray WmfWriter::finish() const {
     QByteArray body = records_;
     appendU32(body, 3);

@@ -17,6 +17,10 @@ public:
     // Creates a solid brush and selects it; a null pen is selected alongside.
     void useSolidBrush(QColor color);
     void rectangle(QRect box);
+    // Creates a font of `height` logical units (negative: the em) and selects it.
+    void useFont(qint16 height, const QByteArray& face);
+    // TextOut of Latin-1 `text` at `at`, in the text alignment in force.
+    void textOut(QPoint at, const QByteArray& text);
     // A raw record: function number and 16-bit parameters.
     void record(quint16 function, const QList<quint16>& parameters);
     // A record whose size field says `words` whatever follows (for broken files).
