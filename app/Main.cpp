@@ -83,6 +83,7 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     decoders_->setViewSize(imgPreview->size());
     LoadPlugins();
     keyPreview_ = new KeyPreview(*this, [this](QChar& key) { FormKeyPress(key); });
+    sortAction_.setJournal(&journal_);
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -285,6 +286,7 @@ void TfrmMain::takePicture(const decoder::PictureResult& result) {
 void TfrmMain::ShowLargeView() {
     if (!largeView_) {
         largeView_ = new TfrmLargeView([this](QChar& key) { FormKeyPress(key); }, this);
+        largeView_->addAction(mnuFileUndo); // Ctrl+Z there too
         clashMarks_->setLargeView(largeView_);
         // A resized view gets the picture decoded at its new size once the
         // resizing settles.
@@ -408,7 +410,39 @@ void TfrmMain::sortTo(int number) {
         return;
     }
     AddMessage(result.logLine);
+    if (!result.notice.isEmpty())
+        AddMessage(result.notice);
     NextPicture();
+}
+
+void TfrmMain::mnuFileUndoClick() {
+    // Not while the next picture is on its way (the search is mid-step), and
+    // one undo at a time: a warning's own event loop must not start another.
+    if (loading_ || undoing_)
+        return;
+    undoing_ = true;
+    const auto done = qScopeGuard([this] { undoing_ = false; });
+    const UndoOutcome outcome = undo_.undoLast();
+    if (outcome.state == UndoOutcome::State::Nothing) {
+        AddMessage(Undo::NothingToUndo);
+        return;
+    }
+    if (outcome.state == UndoOutcome::State::Refused) {
+        prompter_.warning(outcome.problem);
+        return;
+    }
+    AddMessage(outcome.logLine);
+    if (!outcome.problem.isEmpty())
+        prompter_.warning(outcome.problem);
+    // A picture of the folder being browsed is shown again and the search
+    // goes on after it; one of another folder is only put back.
+    const QString folder = platform::directoryOf(outcome.entry.source);
+    if (!browser_.CurrentDir.isEmpty() &&
+        folder == absoluteInCurrentDirectory(browser_.CurrentDir)) {
+        browser_.stepBackTo(platform::fileNameOf(outcome.entry.source));
+        decodeAhead();
+        discardQueuedInput();
+    }
 }
 
 int TfrmMain::readOverwritePolicy() const {

@@ -3,9 +3,11 @@
 // The main window: preview, destination list, sorting method, message log,
 // toolbar, menu and status bar, and the state browsing and sorting work on.
 
+#include "core/Journal.h"
 #include "core/MessageLog.h"
 #include "core/PictureBrowser.h"
 #include "core/SortAction.h"
+#include "core/Undo.h"
 #include "decoder/DecoderPool.h"
 #include "settings/SettingsSchema.h"
 
@@ -82,6 +84,8 @@ public:
     virtual void FormKeyPress(QChar& key);
     void tbNumClick(int tag);
     void mnuFileDirOpenClick();
+    // Undoes the last sort not yet undone, of this run or an earlier one.
+    void mnuFileUndoClick();
     void mnuExitClick();
     void mnuHelpContentsClick();
     void mnuHelpAboutClick();
@@ -105,6 +109,7 @@ public:
     QStatusBar* StatusBar = nullptr;
     std::array<QLabel*, 2> statusPanels{};
     QAction* mnuFileDirOpen = nullptr;
+    QAction* mnuFileUndo = nullptr;
     QAction* mnuExit = nullptr;
     QAction* mnuToolOption = nullptr;
     QAction* mnuToolLargeView = nullptr;
@@ -160,6 +165,9 @@ private:
     QEventLoop* waiting_ = nullptr;
     PictureBrowser browser_;
     SortAction sortAction_;
+    Journal journal_{Journal::defaultPath()};
+    Undo undo_{journal_};
+    bool undoing_ = false;
     KeyPreview* keyPreview_ = nullptr;
     TfrmOption* frmOption_ = nullptr;
     TfrmAboutBox* frmAboutBox_ = nullptr;

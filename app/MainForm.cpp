@@ -159,6 +159,11 @@ void TfrmMain::buildMenu() {
     setHint(mnuFileDirOpen, QStringLiteral("|画像を読み込むディレクトリを指定し、最初のファイルを"
                                            "開きます"));
     connect(mnuFileDirOpen, &QAction::triggered, this, [this] { mnuFileDirOpenClick(); });
+    mnuFileUndo = mnuFile->addAction(QStringLiteral("元に戻す(&U)"));
+    mnuFileUndo->setObjectName(QStringLiteral("mnuFileUndo"));
+    mnuFileUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    setHint(mnuFileUndo, QStringLiteral("|最後に行ったコピーまたは移動を元に戻します"));
+    connect(mnuFileUndo, &QAction::triggered, this, [this] { mnuFileUndoClick(); });
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuFileSep1"));
     mnuExit = mnuFile->addAction(QStringLiteral("終了(&X)"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
@@ -191,5 +196,5 @@ void TfrmMain::buildMenu() {
     connect(mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAboutClick(); });
 
     // Short-cuts work wherever the focus is inside the window.
-    addActions({mnuFileDirOpen, mnuHelpContents});
+    addActions({mnuFileDirOpen, mnuFileUndo, mnuHelpContents});
 }

@@ -2,6 +2,7 @@
 
 #include "core/NameOrder.h"
 #include "platform/DirectoryEnumeration.h"
+#include "platform/FileOps.h"
 #include "platform/Paths.h"
 
 PictureBrowser::PictureBrowser(BrowsingView& view, QString applicationTitle)
@@ -61,6 +62,22 @@ bool PictureBrowser::ShowPicture(const QString& path) {
     view_.setPicturePanel(path);
     PictureShown = true;
     return true;
+}
+
+void PictureBrowser::stepBackTo(const QString& name) {
+    QStringList back{name};
+    if (!CurrentFile.isEmpty() && CurrentFile != name &&
+        platform::fileExists(CurrentDir + CurrentFile))
+        back.append(CurrentFile);
+    if (!searching_) {
+        // The search had ended: it begins again with what comes back.
+        names_.clear();
+        next_ = 0;
+        searching_ = true;
+    }
+    for (qsizetype i = 0; i < back.size(); ++i)
+        names_.insert(next_ + i, back[i]);
+    NextPicture();
 }
 
 void PictureBrowser::CloseSearch() {

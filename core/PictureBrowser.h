@@ -49,6 +49,10 @@ public:
     bool ShowPicture(const QString& path);
     // Ends a running search (the window is closing).
     void CloseSearch();
+    // Steps the search back to `name`, a file of CurrentDir that an undo put
+    // back, and shows it: the picture that was on screen comes next again (if
+    // it is still there), then the rest of the search as before.
+    void stepBackTo(const QString& name);
     // The paths of the next files the search will try that `wanted` accepts,
     // at most `count`, in order; for decoding ahead. Looks a bounded way on.
     [[nodiscard]] QStringList upcomingPaths(const std::function<bool(const QString&)>& wanted,

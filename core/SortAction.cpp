@@ -14,6 +14,12 @@
 
 namespace {
 
+QString absolutePath(const QString& path) {
+    return path.startsWith(platform::PathSeparator)
+               ? path
+               : platform::joinPath(platform::currentDirectory(), path);
+}
+
 // The smallest n ≥ `from` whose numbered name is free.
 int firstFreeNumber(const QString& path, int from) {
     int n = from;
@@ -91,8 +97,9 @@ QString SortAction::record(const SortRequest& request, const QString& source,
     JournalEntry entry;
     entry.number = request.number;
     entry.method = request.move ? SortMethod::Move : SortMethod::Copy;
-    entry.source = source;
-    entry.destination = destination;
+    // Absolute, as the journal outlives the current directory.
+    entry.source = absolutePath(source);
+    entry.destination = absolutePath(destination);
     entry.older = older;
     entry.olderPath = olderPath;
     entry.written = platform::identityOf(destination).value_or(platform::FileIdentity{});
