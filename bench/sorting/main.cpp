@@ -1,12 +1,14 @@
 // Benchmarks of the main job: sorting large pictures through the keys, moving
-// them within one file system, and opening a folder of many files none of which
-// is a picture. Each prints its times and the ratio to floors measured in the
-// same run.
+// them within one file system, marking the destinations that already hold the
+// picture's name, and opening a folder of many files none of which is a
+// picture. Each prints its times and the ratio to floors measured in the same
+// run.
 //
 // Exit status: 0 when every target is met, 2 when one is missed, 1 when a run
 // went wrong.
 
 #include "bench/sorting/BenchEnvironment.h"
+#include "bench/sorting/ClashBench.h"
 #include "bench/sorting/MoveBench.h"
 #include "bench/sorting/OpeningBench.h"
 #include "bench/sorting/SortingBench.h"
@@ -35,7 +37,8 @@ int main(int argc, char** argv) {
                                          QStringLiteral("Files in the folder to open (100000)."),
                                          QStringLiteral("count"), QStringLiteral("100000"));
     const QCommandLineOption onlyOption(
-        QStringLiteral("only"), QStringLiteral("Run one benchmark: sorting, moving or opening."),
+        QStringLiteral("only"),
+        QStringLiteral("Run one benchmark: sorting, moving, clash or opening."),
         QStringLiteral("name"));
     parser.addOptions({cacheOption, picturesOption, filesOption, onlyOption});
     parser.process(app);
@@ -62,6 +65,13 @@ int main(int argc, char** argv) {
         options.cacheFolder = cache;
         options.pictures = parser.value(picturesOption).toInt();
         const auto check = runMoveBench(options, std::cout);
+        broken |= !check;
+        missed |= check && !check->met();
+    }
+    if (only.isEmpty() || only == u"clash") {
+        ClashOptions options;
+        options.cacheFolder = cache;
+        const auto check = runClashBench(options, std::cout);
         broken |= !check;
         missed |= check && !check->met();
     }
