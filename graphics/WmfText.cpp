@@ -212,13 +212,9 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
     const double pixelHeight = std::abs(text->font_height * sy);
     if (!(pixelHeight >= 0.5 && pixelHeight <= 4.0 * MaxTextPixels))
         return;
+    // libwmf hands the font's height over without its sign, which told the em
+    // (negative) from the whole cell (positive); drawing programs write the em.
     item.font = fontFor(wmf, family, pixelHeight);
-    // A positive height in the font asks for the whole cell, not the em.
-    if (std::int16_t(wmf.lfHeight) > 0) {
-        const double cell = QFontMetricsF(item.font).height();
-        if (cell > 0)
-            item.font.setPixelSize(std::max(1, int(std::lround(pixelHeight * pixelHeight / cell))));
-    }
     // Escapement: tenths of a degree, counter-clockwise.
     item.angle = -double(wmf.lfEscapement) / 10.0;
     // libwmf moves the reference point of top-aligned text down by the font's
