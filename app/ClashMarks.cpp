@@ -3,14 +3,36 @@
 #include "app/LargeView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QStringList>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace {
 
 // The list column whose cell carries the mark: "項目" has room for an icon,
 // the narrow "No." column does not.
 constexpr int MarkedColumn = 1;
+
+// Rows keep the height of their text: a mark never makes the list taller than
+// its nine rows, however large the style's margins around an icon.
+class MarkedRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const override {
+        QStyleOptionViewItem plain(option);
+        initStyleOption(&plain, index);
+        plain.features &= ~QStyleOptionViewItem::HasDecoration;
+        plain.icon = QIcon();
+        const QWidget* widget = option.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        return style->sizeFromContents(QStyle::CT_ItemViewItem, &plain, QSize(), widget);
+    }
+};
 
 QStringList foldersOf(const TDestinations& destinations) {
     QStringList folders(DestinationCount);
@@ -33,6 +55,10 @@ size_t indexOf(ClashMark mark) {
 ClashMarks::ClashMarks(QTreeWidget* list, const std::array<QAction*, DestinationCount>& buttons,
                        QObject* parent)
     : QObject(parent), list_(list), buttons_(buttons) {
+    // A mark no taller than the text, in rows as high as before.
+    const int markSize = std::clamp(list_->fontMetrics().ascent(), 10, 16);
+    list_->setIconSize(QSize(markSize, markSize));
+    list_->setItemDelegate(new MarkedRowDelegate(list_));
     for (size_t i = 0; i < buttons_.size(); ++i)
         buttonHints_[i] = buttons_[i]->toolTip();
     connect(&check_, &ClashCheck::changed, this, &ClashMarks::apply);

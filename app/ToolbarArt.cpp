@@ -90,7 +90,20 @@ QIcon digitIcon(int digit, ClashMark mark) {
 QIcon clashMarkIcon(ClashMark mark) {
     if (mark == ClashMark::None)
         return {};
-    return renderIcon([mark](QPainter& p) { drawClashMark(p, mark); });
+    QIcon icon = renderIcon([mark](QPainter& p) { drawClashMark(p, mark); });
+    // Sizes below 16 too, drawn rather than scaled down, so the mark can sit
+    // in a list row of small text without making the row taller.
+    for (int size = 10; size < 16; ++size) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 16.0, size / 16.0);
+        drawClashMark(p, mark);
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 QList<QIcon> toolbarImageList() {
