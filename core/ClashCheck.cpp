@@ -133,8 +133,9 @@ void ClashCheck::check(const QString& picture, const QStringList& folders) {
         clash.number = int(i) + 1;
         clash.path = path;
         clash.size = qint64(st.st_size);
-        clash.modified =
-            QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec).addMSecs(st.st_mtim.tv_nsec / 1000000);
+        // Kept in UTC: local time is worked out only for the tooltip.
+        clash.modified = QDateTime::fromMSecsSinceEpoch(
+            qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000, Qt::UTC);
         clashes_.append(clash);
         comparisons.push_back({clash.number, native, st.st_dev, st.st_ino, clash.size});
     }
