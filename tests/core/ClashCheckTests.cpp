@@ -1,4 +1,5 @@
 #include "core/ClashCheck.h"
+#include "platform/NativePath.h"
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
@@ -170,4 +171,24 @@ TEST(ClashCheck, ANewerPictureDropsWhatTheOlderOneWouldHaveFound) {
         ClashCheck leaving;
         leaving.check(tmp.file("source/big.png"), folders);
     }
+}
+
+TEST(ClashCheck, FindsANameThatIsNotUtf8) {
+    TempDir tmp;
+    // "日本.bmp" in Shift-JIS, as names copied from old systems are.
+    const QByteArray name = "\x93\xfa\x96\x7b.bmp";
+    const QByteArray root = QFile::encodeName(tmp.path());
+    for (const QByteArray& folder : {root + "/source", root + "/dest"}) {
+        ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+        const int fd = ::open((folder + "/" + name).constData(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, "picture", 7), 7);
+        ::close(fd);
+    }
+    ClashCheck check;
+    check.check(platform::decodePath(root + "/source/" + name),
+                {platform::decodePath(root + "/dest")});
+    ASSERT_NE(check.clashAt(1), nullptr);
+    QTRY_VERIFY(!check.comparing());
+    EXPECT_EQ(check.clashAt(1)->content, Content::Same);
 }
