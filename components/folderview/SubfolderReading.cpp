@@ -160,7 +160,7 @@ void sortFolderNames(QStringList& names) {
         if (order != 0)
             return order < 0;
         // Names that differ only in case keep a fixed order.
-        return names[a.index] < names[b.index];
+        return names.at(a.index) < names.at(b.index);
     };
     for (auto run = entries.begin(); run != entries.end();) {
         const auto end = std::find_if(
