@@ -1,10 +1,12 @@
 #include "graphics/EmfBitmaps.h"
+#include "graphics/EmfNullPenShapes.h"
 #include "graphics/GraphicErrors.h"
 #include "graphics/MetafileRendering.h"
 #include "graphics/PictureLimits.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
+#include <cmath>
 #include <dlfcn.h>
 #include <emf2svg.h>
 
@@ -59,7 +61,7 @@ QByteArray convertToSvg(const Converter& converter, const QByteArray& bytes, QSi
     options.imgHeight = size.height();
 
     // The converter only reads its input, but its interface is not const.
-    QByteArray data = emfWithPlainBitmaps(bytes);
+    QByteArray data = emfWithPlainBitmaps(emfWithNullPenShapesAsPaths(bytes));
     char* svg = nullptr;
     size_t svgLength = 0;
     const int ok = converter.convert(data.data(), size_t(data.size()), &svg, &svgLength, &options);
@@ -68,6 +70,34 @@ QByteArray convertToSvg(const Converter& converter, const QByteArray& bytes, QSi
         text = QByteArray(svg, qsizetype(svgLength));
     converter.release(svg);
     return text;
+}
+
+// Where the converter's picture goes on ours. The converter spreads the
+// header's bounds over the picture; Windows shows the frame, whose size in
+// device pixels follows from the reference device, and a drawing whose device
+// is finer or coarser than the screen comes out larger or smaller than the
+// frame said. The whole picture when the header does not tell, or tells
+// something absurd.
+QRectF converterTarget(const EmfLayout& layout, QSize size) {
+    const QRectF whole(QPointF(0, 0), QSizeF(size));
+    const QRectF frame = layout.frameInDevice;
+    const QRect bounds = layout.bounds;
+    const double boundsW = double(bounds.right()) - bounds.left();
+    const double boundsH = double(bounds.bottom()) - bounds.top();
+    if (!(frame.width() > 0 && frame.height() > 0 && boundsW > 0 && boundsH > 0))
+        return whole;
+    const double sx = size.width() / frame.width();
+    const double sy = size.height() / frame.height();
+    const QRectF target((bounds.left() - frame.left()) * sx, (bounds.top() - frame.top()) * sy,
+                        boundsW * sx, boundsH * sy);
+    constexpr double MaxRatio = 16;
+    const double rx = target.width() / size.width();
+    const double ry = target.height() / size.height();
+    if (!(rx > 1 / MaxRatio && rx < MaxRatio && ry > 1 / MaxRatio && ry < MaxRatio &&
+          std::abs(target.left()) < MaxRatio * size.width() &&
+          std::abs(target.top()) < MaxRatio * size.height()))
+        return whole;
+    return target;
 }
 
 } // namespace
@@ -96,7 +126,7 @@ QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
     paper.fill(Qt::white);
     QPainter painter(&paper);
     painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    renderer.render(&painter, converterTarget(layout, size));
     painter.end();
     return paper;
 }

@@ -198,6 +198,21 @@ EmfLayout checkEmf(QByteArrayView bytes) {
         layout.naturalSize = QSizeF(boundsW, boundsH);
     else
         corrupt(QStringLiteral("画像の大きさが不正です"));
+    layout.bounds = QRect(QPoint(*readI32(bytes, 8), *readI32(bytes, 12)),
+                          QPoint(*readI32(bytes, 16), *readI32(bytes, 20)));
+    const double devicePixelsX = *readI32(bytes, 72);
+    const double devicePixelsY = *readI32(bytes, 76);
+    const double millimetresX = *readI32(bytes, 80);
+    const double millimetresY = *readI32(bytes, 84);
+    if (frameW > 0 && frameH > 0 && devicePixelsX > 0 && devicePixelsY > 0 && millimetresX > 0 &&
+        millimetresY > 0) {
+        // Hundredths of a millimetre per device pixel.
+        const double perPixelX = millimetresX * 100.0 / devicePixelsX;
+        const double perPixelY = millimetresY * 100.0 / devicePixelsY;
+        layout.frameInDevice =
+            QRectF(*readI32(bytes, 24) / perPixelX, *readI32(bytes, 28) / perPixelY,
+                   frameW / perPixelX, frameH / perPixelY);
+    }
 
     qint64 at = 0;
     for (;;) {

@@ -30,6 +30,12 @@ struct WmfLayout {
 struct EmfLayout {
     // Natural size in screen pixels, from the header's frame (or its bounds).
     QSizeF naturalSize;
+    // The header's bounds, in the device pixels of the drawing's reference device.
+    QRect bounds;
+    // The frame in those device pixels, through the reference device's size
+    // in pixels and in millimetres: the part of the drawing that Windows shows
+    // as the picture. Empty when the header leaves it unknown.
+    QRectF frameInDevice;
     qint64 recordCount = 0;
 };
 

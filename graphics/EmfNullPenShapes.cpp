@@ -1,0 +1,217 @@
+#include "graphics/EmfNullPenShapes.h"
+
+#include "graphics/LittleEndian.h"
+
+#include <QHash>
+#include <QList>
+#include <QPointF>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace graphics {
+namespace {
+
+enum Type : std::uint32_t {
+    PolyBezier = 2,
+    Polygon = 3,
+    PolyPolygon = 8,
+    Eof = 14,
+    SaveDc = 33,
+    RestoreDc = 34,
+    SelectObject = 37,
+    CreatePen = 38,
+    DeleteObject = 40,
+    Ellipse = 42,
+    Rectangle = 43,
+    BeginPath = 59,
+    EndPath = 60,
+    FillPath = 62,
+    AbortPath = 68,
+    Polygon16 = 86,
+    PolyPolygon16 = 90,
+    ExtCreatePen = 95,
+};
+
+constexpr std::uint32_t StockObject = 0x80000000u;
+constexpr std::uint32_t StockNullPen = 0x80000008u;
+constexpr std::uint32_t StockWhitePen = 0x80000006u;
+constexpr std::uint32_t StockBlackPen = 0x80000007u;
+constexpr std::uint32_t PenStyleMask = 0x0F;
+constexpr std::uint32_t PsNull = 5;
+// Deeper saves than this are not restored: no real drawing nests so far.
+constexpr qsizetype MaxSaved = 1024;
+// Control points of a quarter ellipse as Bézier arcs, per radius.
+constexpr double Kappa = 0.5522847498;
+
+std::uint32_t u32(QByteArrayView bytes, qint64 at) {
+    return readU32(bytes, at).value_or(0);
+}
+
+void putU32(QByteArray& bytes, qint64 at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char((value >> (8 * i)) & 0xff);
+}
+
+QByteArray record(std::uint32_t type, QByteArrayView payload = {}) {
+    QByteArray out(8, '\0');
+    putU32(out, 0, type);
+    putU32(out, 4, std::uint32_t(8 + payload.size()));
+    out += payload;
+    return out;
+}
+
+void appendI32(QByteArray& out, std::int32_t value) {
+    const auto u = std::uint32_t(value);
+    for (int i = 0; i < 4; ++i)
+        out.append(char((u >> (8 * i)) & 0xff));
+}
+
+struct Box {
+    std::int32_t left, top, right, bottom;
+};
+
+Box boxAt(QByteArrayView rec) {
+    return {*readI32(rec, 8), *readI32(rec, 12), *readI32(rec, 16), *readI32(rec, 20)};
+}
+
+QByteArray pointsRecord(std::uint32_t type, const Box& bounds, const QList<QPointF>& points) {
+    QByteArray payload;
+    for (std::int32_t v : {bounds.left, bounds.top, bounds.right, bounds.bottom})
+        appendI32(payload, v);
+    appendI32(payload, std::int32_t(points.size()));
+    for (const QPointF& p : points) {
+        appendI32(payload, std::int32_t(std::lround(p.x())));
+        appendI32(payload, std::int32_t(std::lround(p.y())));
+    }
+    return record(type, payload);
+}
+
+// The shape as a record the converter can fill as a path; empty for records
+// that are not outlined shapes.
+QByteArray asPathFigure(QByteArrayView rec, std::uint32_t type) {
+    switch (type) {
+    case Polygon:
+    case Polygon16:
+    case PolyPolygon:
+    case PolyPolygon16:
+        return rec.toByteArray();
+    case Rectangle: {
+        const Box b = boxAt(rec);
+        return pointsRecord(Polygon, b,
+                            {QPointF(b.left, b.top), QPointF(b.right, b.top),
+                             QPointF(b.right, b.bottom), QPointF(b.left, b.bottom)});
+    }
+    case Ellipse: {
+        const Box b = boxAt(rec);
+        const double cx = (double(b.left) + b.right) / 2;
+        const double cy = (double(b.top) + b.bottom) / 2;
+        const double kx = Kappa * (double(b.right) - b.left) / 2;
+        const double ky = Kappa * (double(b.bottom) - b.top) / 2;
+        return pointsRecord(PolyBezier, b,
+                            {QPointF(b.right, cy), QPointF(b.right, cy + ky),
+                             QPointF(cx + kx, b.bottom), QPointF(cx, b.bottom),
+                             QPointF(cx - kx, b.bottom), QPointF(b.left, cy + ky),
+                             QPointF(b.left, cy), QPointF(b.left, cy - ky), QPointF(cx - kx, b.top),
+                             QPointF(cx, b.top), QPointF(cx + kx, b.top), QPointF(b.right, cy - ky),
+                             QPointF(b.right, cy)});
+    }
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+QByteArray emfWithNullPenShapesAsPaths(const QByteArray& bytes) {
+    // Which object handles hold pens, and whether each draws nothing.
+    QHash<std::uint32_t, bool> pens;
+    bool nullPen = false; // the default pen is black
+    bool inPath = false;
+    QList<bool> saved;
+    QByteArray out;
+    qint64 added = 0;
+    qint64 at = 0;
+    for (;;) {
+        const std::uint32_t type = u32(bytes, at);
+        const qint64 size = u32(bytes, at + 4);
+        if (size < 8 || size > bytes.size() - at)
+            return bytes; // not a checked file: leave it to the converter as it is
+        const QByteArrayView rec = QByteArrayView(bytes).sliced(at, size);
+        at += size;
+
+        if (nullPen && !inPath && size >= 24) {
+            const QByteArray figure = asPathFigure(rec, type);
+            if (!figure.isEmpty()) {
+                out += record(BeginPath);
+                out += figure;
+                out += record(EndPath);
+                out += record(FillPath, rec.sliced(8, 16));
+                added += 3;
+                continue;
+            }
+        }
+        out += rec;
+        switch (type) {
+        case CreatePen:
+            if (size >= 16)
+                pens.insert(u32(rec, 8), (u32(rec, 12) & PenStyleMask) == PsNull);
+            break;
+        case ExtCreatePen:
+            if (size >= 32)
+                pens.insert(u32(rec, 8), (u32(rec, 28) & PenStyleMask) == PsNull);
+            break;
+        case DeleteObject:
+            if (size >= 12)
+                pens.remove(u32(rec, 8));
+            break;
+        case SelectObject: {
+            const std::uint32_t handle = size >= 12 ? u32(rec, 8) : 0;
+            if (handle == StockNullPen)
+                nullPen = true;
+            else if (handle == StockWhitePen || handle == StockBlackPen)
+                nullPen = false;
+            else if (!(handle & StockObject) && pens.contains(handle))
+                nullPen = pens.value(handle);
+            break;
+        }
+        case SaveDc:
+            if (saved.size() < MaxSaved)
+                saved.append(nullPen);
+            break;
+        case RestoreDc: {
+            // A negative level counts back from the newest save, a positive
+            // one names a save by its number; anything else restores nothing.
+            const std::int32_t level = size >= 12 ? *readI32(rec, 8) : 0;
+            const qsizetype keep = level < 0 ? saved.size() + level : qsizetype(level) - 1;
+            if (keep >= 0 && keep < saved.size()) {
+                nullPen = saved[keep];
+                saved.resize(keep);
+            }
+            break;
+        }
+        case BeginPath:
+            inPath = true;
+            break;
+        case EndPath:
+        case AbortPath:
+            inPath = false;
+            break;
+        default:
+            break;
+        }
+        if (type == Eof)
+            break;
+    }
+    if (added == 0)
+        return bytes;
+    out += QByteArrayView(bytes).sliced(at).toByteArray();
+    // The header counts the file's bytes and records.
+    if (out.size() >= 56 && out.size() <= std::numeric_limits<std::uint32_t>::max()) {
+        putU32(out, 48, std::uint32_t(out.size()));
+        putU32(out, 52, u32(out, 52) + std::uint32_t(added));
+    }
+    return out;
+}
+
+} // namespace graphics

@@ -1,0 +1,18 @@
+#pragma once
+
+// Shapes of an EMF drawn without an outline (the null pen) made fit for the
+// EMF converter, which outlines every shape one pixel wide in its fill colour
+// whatever the pen: in a small drawing that makes each shape a pixel larger
+// all round. Filled as a path instead, they come out outlined by nothing, as
+// Windows draws them: polygons as they are, rectangles as four-point polygons
+// and ellipses as four Bézier arcs.
+
+#include <QByteArray>
+
+namespace graphics {
+
+// `bytes` must have passed checkEmf(). Drawings with no such shapes come back
+// unchanged.
+[[nodiscard]] QByteArray emfWithNullPenShapesAsPaths(const QByteArray& bytes);
+
+} // namespace graphics
