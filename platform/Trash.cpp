@@ -3,7 +3,9 @@
 #include "platform/NativePath.h"
 #include "platform/Paths.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <cerrno>
 
 namespace platform {
@@ -31,6 +33,9 @@ std::optional<QString> moveToTrash(const QString& path, QString* error) {
             return std::nullopt;
         }
     }
+    // Qt makes the home trash only inside an existing data folder, which a
+    // fresh account may not have yet.
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     QString inTrash;
     QFile file(spelled);
     if (!file.moveToTrash()) {

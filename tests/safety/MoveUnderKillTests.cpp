@@ -4,6 +4,7 @@
 // they are inputs only, nothing here depends on how fast the machine is.
 
 #include "platform/FileOps.h"
+#include "safety/MoverProcess.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -68,6 +69,7 @@ protected:
     struct Run {
         QString source;
         QString destination;
+        QString trash;     // where a replaced file goes
         qint64 moveMs = 0; // from the start of the move to the end of the process
         bool finished = false;
     };
@@ -83,26 +85,12 @@ protected:
         if (replaceExisting)
             tmp.write(base + "/destination/" + PictureName, olderPicture);
 
-        QProcess mover;
-        mover.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        mover.start(QStringLiteral(SORTEKA_SAFETY_MOVER),
-                    {run.source, PictureName, run.destination});
-        EXPECT_TRUE(mover.waitForStarted(-1));
-        while (!mover.canReadLine() && mover.state() == QProcess::Running)
-            mover.waitForReadyRead(-1);
-        EXPECT_EQ(mover.readLine(), "moving\n");
-
-        QElapsedTimer clock;
-        clock.start();
-        if (killAfterMs < 0 || mover.waitForFinished(killAfterMs)) {
-            mover.waitForFinished(-1);
-            run.finished = mover.exitStatus() == QProcess::NormalExit;
-            EXPECT_TRUE(!run.finished || mover.exitCode() == 0) << "the move failed";
-        } else {
-            mover.kill(); // SIGKILL
-            mover.waitForFinished(-1);
-        }
-        run.moveMs = clock.elapsed();
+        run.trash = tmp.file(base + "/home/data/Trash/files");
+        const MoverRun mover = runMover({run.source, PictureName, run.destination},
+                                        tmp.file(base + "/home"), killAfterMs);
+        run.finished = mover.finished;
+        EXPECT_TRUE(!run.finished || mover.exitCode == 0) << "the move failed";
+        run.moveMs = mover.ms;
         return run;
     }
 
@@ -152,8 +140,11 @@ protected:
             EXPECT_TRUE(!destination.hasPicture || destinationNew || destinationOld);
             // The picture itself is somewhere.
             EXPECT_TRUE(sourceWhole || destinationNew);
-            // A file that was being replaced is there until the new one takes its place.
-            EXPECT_TRUE(!replaceExisting || destinationOld || destinationNew);
+            // A file that was being replaced is there until the new one takes
+            // its place, or in the trash.
+            const bool olderTrashed = readAll(run.trash + u'/' + PictureName) == olderPicture;
+            EXPECT_TRUE(!replaceExisting || destinationOld || olderTrashed);
+            EXPECT_FALSE(destinationOld && olderTrashed);
             EXPECT_TRUE(source.others.isEmpty() && source.hidden.isEmpty());
             EXPECT_TRUE(destination.others.isEmpty())
                 << destination.others.join(", ").toStdString();
