@@ -19,6 +19,7 @@
 #include "JpegFloor.h"
 #include "JpegWriter.h"
 #include "PluginBench.h"
+#include "ProcessMemory.h"
 #include "decoder/DecoderPool.h"
 
 #include <QCoreApplication>
@@ -130,29 +131,6 @@ Browse browse(decoder::DecoderPool& pool, const QStringList& paths, int paceMs =
     return outcome;
 }
 
-// Peak resident memory of this process's children (the decoders), in MB.
-double decodersPeakMegabytes() {
-    double kilobytes = 0;
-    const QString self = QString::number(QCoreApplication::applicationPid());
-    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        const QList<QByteArray> lines = status.readAll().split('\n');
-        bool ours = false;
-        double peak = 0;
-        for (const QByteArray& line : lines) {
-            if (line.startsWith("PPid:"))
-                ours = line.mid(5).trimmed() == self.toLatin1();
-            if (line.startsWith("VmHWM:"))
-                peak = line.mid(6).trimmed().split(' ').value(0).toDouble();
-        }
-        if (ours)
-            kilobytes += peak;
-    }
-    return kilobytes / 1024;
-}
-
 QByteArray misPicture(const char* word) {
     QByteArray bytes("MISB");
     bytes.append(word, 4);
@@ -240,7 +218,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         burst = std::min(burst, photosShown.seconds / Pictures);
-        decodersPeak = std::max(decodersPeak, decodersPeakMegabytes());
+        decodersPeak = std::max(decodersPeak, spibench::childrenPeakMegabytes());
         if (round == 0) {
             std::vector<double> waits = browse(pool, photos.mid(0, PacedPictures), 1000).waits;
             std::sort(waits.begin() + 1, waits.end());
