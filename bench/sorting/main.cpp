@@ -1,7 +1,7 @@
 // Benchmarks of the main job: sorting large pictures through the keys, moving
 // them within one file system, marking the destinations that already hold the
-// picture's name, and opening a folder of many files none of which is a
-// picture. Each prints its times and the ratio to floors measured in the same
+// picture's name, opening a folder of many files none of which is a
+// picture, and the undo journal. Each prints its times and the ratio to floors measured in the same
 // run.
 //
 // Exit status: 0 when every target is met, 2 when one is missed, 1 when a run
@@ -12,6 +12,7 @@
 #include "bench/sorting/MoveBench.h"
 #include "bench/sorting/OpeningBench.h"
 #include "bench/sorting/SortingBench.h"
+#include "bench/sorting/UndoBench.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
                                          QStringLiteral("count"), QStringLiteral("100000"));
     const QCommandLineOption onlyOption(
         QStringLiteral("only"),
-        QStringLiteral("Run one benchmark: sorting, moving, clash or opening."),
+        QStringLiteral("Run one benchmark: sorting, moving, clash, opening or undo."),
         QStringLiteral("name"));
     parser.addOptions({cacheOption, picturesOption, filesOption, onlyOption});
     parser.process(app);
@@ -82,6 +83,15 @@ int main(int argc, char** argv) {
         const auto check = runOpeningBench(options, std::cout);
         broken |= !check;
         missed |= check && !check->met();
+    }
+    if (only.isEmpty() || only == u"undo") {
+        UndoOptions options;
+        options.cacheFolder = cache;
+        const auto checks = runUndoBench(options, std::cout);
+        broken |= !checks;
+        if (checks)
+            for (const RatioCheck& check : *checks)
+                missed |= !check.met();
     }
     return broken ? 1 : missed ? 2 : 0;
 }
