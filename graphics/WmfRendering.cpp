@@ -44,6 +44,22 @@ int stopAtDeadline(void* deadline, float) {
     return static_cast<const QDeadlineTimer*>(deadline)->hasExpired() ? 1 : 0;
 }
 
+// libwmf's raster device draws without anti-aliasing: the drawing is played
+// at a few times its size and scaled down, so that edges come out smooth as
+// other programs draw them.
+constexpr int MaxSupersampling = 4;
+constexpr qint64 MaxSupersampledPixels = qint64(8) * 1024 * 1024;
+
+int supersampling(QSize size) {
+    for (int factor = MaxSupersampling; factor > 1; --factor) {
+        const qint64 w = qint64(size.width()) * factor;
+        const qint64 h = qint64(size.height()) * factor;
+        if (w <= MaxRenderedSide && h <= MaxRenderedSide && w * h <= MaxSupersampledPixels)
+            return factor;
+    }
+    return 1;
+}
+
 // Plays the metafile with libwmf's raster device; a null image when libwmf
 // fails or gives up at the deadline.
 QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlineTimer deadline) {
@@ -64,7 +80,8 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     // A placeable file knows its size; libwmf measures other drawings in units
     // of 1/72 inch, and asking at 72 dpi gives one pixel per logical unit,
     // which is what the default mapping mode means on the screen.
-    QSize size = clampRenderedSize(layout.naturalSize.width(), layout.naturalSize.height());
+    QSize target = clampRenderedSize(layout.naturalSize.width(), layout.naturalSize.height());
+    QSize size = target * supersampling(target);
     const qint64 headerAt = layout.placeable ? PlaceableHeaderBytes : 0;
     // libwmf only reads the buffer, but its interface is not const.
     WmfPlayback playback = wmfPlayback(
@@ -80,7 +97,8 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
         unsigned int h = 0;
         if (wmf_display_size(api.get(), &w, &h, 72.0, 72.0) != wmf_E_None)
             return {};
-        size = clampRenderedSize(w, h);
+        target = clampRenderedSize(w, h);
+        size = target * supersampling(target);
     }
     if (size.isEmpty())
         return {};
@@ -100,7 +118,11 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     int* pixels = device->gd_image ? wmf_gd_image_pixels(device->gd_image) : nullptr;
     if (!pixels)
         return {};
-    return toImage(pixels, size.width(), size.height());
+    const QImage drawn = toImage(pixels, size.width(), size.height());
+    if (drawn.isNull() || drawn.size() == target)
+        return drawn;
+    return drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+        .scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace

@@ -298,3 +298,24 @@ TEST(MetafilePicture, DrawsWmfTextOnItsBaselineAndInRecordOrder) {
     for (int y = 4; y < image.height() - 8; y += 4)
         EXPECT_TRUE(near(image.pixelColor(150, y), Qt::blue)) << "text over the shape at y=" << y;
 }
+
+// A WMF carrying an EMF copy of its drawing in escape records is drawn from
+// the copy; a copy whose pieces do not add up is passed over for the WMF
+// records.
+TEST(MetafilePicture, DrawsTheEmfCopyAWmfCarries) {
+    const QByteArray copy = redBlueEmf(QSize(96, 48));
+    for (const bool whole : {true, false}) {
+        WmfWriter wmf(QRect(0, 0, 1000, 500), 1000);
+        wmf.emfCopy(copy, 100, quint32(copy.size()) + (whole ? 0 : 4));
+        wmf.setWindow(QRect(0, 0, 1000, 500));
+        wmf.useSolidBrush(Qt::green);
+        wmf.rectangle(QRect(0, 0, 1000, 500));
+        MetafilePicture picture;
+        picture.loadFromData(wmf.finish());
+        ASSERT_EQ(picture.image().size(), QSize(96, 48));
+        if (whole)
+            expectRedBlueHalves(picture.image());
+        else
+            EXPECT_TRUE(near(picture.image().pixelColor(48, 24), Qt::green));
+    }
+}

@@ -77,6 +77,29 @@ void WmfWriter::textOut(QPoint at, const QByteArray& text) {
                        QList<quint16>{quint16(at.y()), quint16(at.x())});
 }
 
+void WmfWriter::emfCopy(const QByteArray& emf, int chunkBytes, quint32 declaredSize) {
+    const qsizetype count = (emf.size() + chunkBytes - 1) / chunkBytes;
+    qsizetype done = 0;
+    while (done < emf.size()) {
+        const QByteArray chunk = emf.mid(done, chunkBytes);
+        done += chunk.size();
+        QByteArray fields;
+        appendU32(fields, 0x43464D57); // "WMFC"
+        appendU32(fields, 1);          // comment type
+        appendU32(fields, 0x00010000); // version
+        appendU16(fields, 0);          // checksum
+        appendU32(fields, 0);          // flags
+        appendU32(fields, quint32(count));
+        appendU32(fields, quint32(chunk.size()));
+        appendU32(fields, declaredSize - quint32(done));
+        appendU32(fields, declaredSize);
+        fields += chunk;
+        // Escape: META_ESCAPE_ENHANCED_METAFILE, its byte count, the fields.
+        record(0x0626,
+               QList<quint16>{0x000F, quint16(fields.size())} + packed(fields, fields.size()));
+    }
+}
+
 QByteArray WmfWriter::finish() const {
     QByteArray body = records_;
     appendU32(body, 3);

@@ -21,6 +21,9 @@ public:
     void useFont(qint16 height, const QByteArray& face);
     // TextOut of Latin-1 `text` at `at`, in the text alignment in force.
     void textOut(QPoint at, const QByteArray& text);
+    // An EMF copy of the drawing in escape records of `chunkBytes` (even) each,
+    // announcing `declaredSize` bytes in all.
+    void emfCopy(const QByteArray& emf, int chunkBytes, quint32 declaredSize);
     // A raw record: function number and 16-bit parameters.
     void record(quint16 function, const QList<quint16>& parameters);
     // A record whose size field says `words` whatever follows (for broken files).
