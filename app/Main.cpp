@@ -58,6 +58,10 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(formFont());
+    // The decoders load the plug-ins while the window builds.
+    decoders_ = std::make_unique<decoder::DecoderPool>();
+    connect(decoders_.get(), &decoder::DecoderPool::pictureReady, this, &TfrmMain::takePicture);
+    startLoadingPlugins();
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
@@ -78,10 +82,8 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     LoadDirList();
     loadStoredState();
     imgPreview->setPicture(std::make_unique<DecodedPicture>(QImage()));
-    decoders_ = std::make_unique<decoder::DecoderPool>();
-    connect(decoders_.get(), &decoder::DecoderPool::pictureReady, this, &TfrmMain::takePicture);
     decoders_->setViewSize(imgPreview->size());
-    LoadPlugins();
+    awaitPlugins();
     keyPreview_ = new KeyPreview(*this, [this](QChar& key) { FormKeyPress(key); });
     sortAction_.setJournal(&journal_);
 }
@@ -116,6 +118,11 @@ void TfrmMain::LoadDirList() {
 }
 
 void TfrmMain::LoadPlugins() {
+    startLoadingPlugins();
+    awaitPlugins();
+}
+
+void TfrmMain::startLoadingPlugins() {
     QStringList masks;
     {
         const TRegIniFile store(settings::KeyPath);
@@ -132,6 +139,9 @@ void TfrmMain::LoadPlugins() {
         }
     }
     decoders_->setPluginMasks(masks);
+}
+
+void TfrmMain::awaitPlugins() {
     // The log lines and the formats the window offers follow what the decoders
     // loaded; the plug-ins load there meanwhile, with the window painting.
     QEventLoop loop;

@@ -132,6 +132,10 @@ private:
     void buildStatusBar(QWidget* client);
     void buildMenu();
     void loadStoredState();
+    // LoadPlugins() in two halves: the decoders start loading, then the window
+    // waits for what they loaded.
+    void startLoadingPlugins();
+    void awaitPlugins();
     void sortTo(int number);
     [[nodiscard]] int readOverwritePolicy() const;
     void takeCatalogue(const decoder::Catalogue& catalogue);
