@@ -7,17 +7,30 @@
 #include "core/PictureBrowser.h"
 #include "core/SortAction.h"
 #include "core/Undo.h"
+#include "platform/DirectoryEnumeration.h"
+#include "platform/FileIdentity.h"
+#include "platform/NativePath.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
+// The files of `folder` by their own names, hidden ones too, in byte order.
 QStringList namesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    platform::AttributeRule everyFile;
+    everyFile.hidden = true;
+    QStringList names;
+    if (auto listing = platform::DirectoryEnumeration::open(folder, everyFile))
+        while (auto entry = listing->next())
+            names.append(entry->name);
+    names.sort();
+    return names;
 }
 
 QString trashFiles() {
@@ -92,6 +105,35 @@ TEST_F(UndoTest, EveryMethodAndPolicyIsUndoneByteForByteAfterARestart) {
         EXPECT_EQ(undoLast().state, UndoOutcome::State::Nothing);
         EXPECT_TRUE(prompter.warnings.isEmpty());
         QFile::remove(dest + "tama.jpg");
+    }
+}
+
+TEST_F(UndoTest, ANameInAnotherEncodingComesBackFromTheTrashByItsOwnBytes) {
+    // "猫.jpg" in Shift-JIS: no UTF-8, so the trash can only take it renamed.
+    const QByteArray name("\x94\x4c.jpg");
+    const QString folder = tmp.path() + "/";
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        const int fd = ::open(platform::encodePath(path).constData(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_TRUE(fd >= 0 &&
+                    ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size());
+        ::close(fd);
+    };
+    write(source + platform::decodePath(name), "the picture");
+    write(dest + platform::decodePath(name), "the older file");
+    prompter.confirmAnswers = {true};
+    ASSERT_TRUE(sort(platform::decodePath(name), true).done);
+    EXPECT_EQ(namesIn(trashFiles()).size(), 1);
+
+    ASSERT_EQ(undoLast().state, UndoOutcome::State::Done);
+    EXPECT_TRUE(namesIn(trashFiles()).isEmpty());
+    // Both files are back under the very bytes of their names.
+    for (const auto& [where, bytes] : {std::pair{source, QByteArray("the picture")},
+                                       std::pair{dest, QByteArray("the older file")}}) {
+        const std::optional<platform::FileIdentity> file =
+            platform::identityOf(where + platform::decodePath(name));
+        ASSERT_TRUE(file.has_value());
+        EXPECT_EQ(file->size, bytes.size());
+        EXPECT_EQ(namesIn(where).size(), 1);
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// A headless platform and a HOME, configuration and data folder of the
+// A headless platform and a HOME, configuration, data and state folder of the
 // process's own, set before the application object exists, so a test or
 // benchmark run never reads or writes the real user's settings. The folder goes
 // with the object.
@@ -23,6 +23,7 @@ public:
         qputenv("XDG_CONFIG_HOME", root + "/.config");
         qputenv("XDG_DATA_HOME", root + "/.local/share");
         qputenv("XDG_CACHE_HOME", root + "/.cache");
+        qputenv("XDG_STATE_HOME", root + "/.local/state"); // the undo journal
         qputenv("XDG_RUNTIME_DIR", root);
     }
 
