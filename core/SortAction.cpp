@@ -64,7 +64,10 @@ SortResult SortAction::run(const SortRequest& request) {
     QString olderPath;
     if (platform::fileExists(destination) && !settleNameClash(destination, older, olderPath))
         return {};
-    if (older == OlderFile::Replaced) {
+    // The picture itself at that name (the destination is its own folder) is
+    // left to the copy or move to refuse, as it always was.
+    if (older == OlderFile::Replaced &&
+        platform::identityOf(destination) != platform::identityOf(source)) {
         // The file the user agreed to replace goes to the trash, not away:
         // undo brings it back. Without a trash it is replaced as it always was.
         if (const std::optional<QString> trashed = platform::moveToTrash(destination)) {
