@@ -452,6 +452,9 @@ void TfrmMain::mnuFileUndoClick() {
         browser_.stepBackTo(platform::fileNameOf(outcome.entry.source));
         decodeAhead();
         discardQueuedInput();
+    } else {
+        // Files came and went in the destinations of the picture on screen.
+        clashMarks_->refresh(destinations_);
     }
 }
 
