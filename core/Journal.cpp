@@ -4,6 +4,7 @@
 #include "platform/NativePath.h"
 #include "platform/Paths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <algorithm>
 #include <cerrno>
@@ -106,10 +107,16 @@ bool Journal::sync(LockedFile& file, bool write) {
         validSize_ = 0;
         loadedInode_ = quint64(file.st.st_ino);
     }
-    if (size == 0) {
-        // Killed between creating the file and writing its first bytes.
+    QByteArray magic;
+    if (validSize_ == 0 && !readAllFrom(file.fd, 0, std::min<qint64>(size, 8), magic))
+        return fail(path_, EIO);
+    if (validSize_ == 0 && size < journal::FileMagic.size() &&
+        journal::FileMagic.startsWith(magic)) {
+        // Killed between creating the file and writing all of its first bytes.
         if (!write)
             return true;
+        if (::ftruncate(file.fd, 0) != 0)
+            return fail(path_, errno);
         if (const int err = writeAll(file.fd, journal::FileMagic.data(), journal::FileMagic.size()))
             return fail(path_, err);
         validSize_ = journal::FileMagic.size();
@@ -117,16 +124,14 @@ bool Journal::sync(LockedFile& file, bool write) {
         return true;
     }
     if (validSize_ == 0) {
-        QByteArray magic;
-        if (size < journal::FileMagic.size() ||
-            !readAllFrom(file.fd, 0, journal::FileMagic.size(), magic) ||
-            magic != journal::FileMagic) {
+        if (magic != journal::FileMagic) {
             // Not a journal of ours: kept aside untouched, and a new one begun.
-            const QString aside = path_ + QStringLiteral(".unreadable");
+            const QString aside =
+                path_ + QDateTime::currentDateTime().toString(u".'unreadable'-yyyyMMdd-hhmmss");
             ::close(file.fd);
             file.fd = -1;
-            if (::rename(name.constData(), platform::encodePath(aside).constData()) != 0)
-                return fail(path_, errno);
+            if (const platform::FileResult kept = platform::renameNoReplace(path_, aside); !kept)
+                return fail(path_, kept.error);
             error_ = QStringLiteral("%1: not a journal, kept as %2").arg(path_, aside);
             loadedInode_ = 0;
             return write ? sync(file, write) : true;

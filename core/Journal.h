@@ -23,7 +23,7 @@ public:
     [[nodiscard]] static QString defaultPath();
 
     // Reads the journal at `path`; a missing file is an empty journal. A file
-    // that is not a journal is kept aside under "<path>.unreadable".
+    // that is not a journal is kept aside under "<path>.unreadable-<time>".
     explicit Journal(QString path, int keptActions = KeptActions);
 
     // Records a completed sort; sets its id. False when it could not be made

@@ -118,8 +118,18 @@ TEST(Journal, KeepsTheNewestActionsAndSetsAsideAFileThatIsNoJournal) {
     Journal fresh(path);
     EXPECT_TRUE(fresh.entries().empty());
     EXPECT_FALSE(fresh.errorText().isEmpty());
-    EXPECT_EQ(readAll(path + ".unreadable"), "not a journal at all");
+    const QStringList aside = QDir(tmp.path()).entryList({"journal.unreadable-*"});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readAll(tmp.file(aside[0])), "not a journal at all");
     JournalEntry e = entry(1);
     EXPECT_TRUE(fresh.append(e));
     EXPECT_EQ(Journal(path).entries().size(), 1u);
+
+    // A journal killed while its first bytes were written is simply empty.
+    tmp.write("journal", journal::FileMagic.first(3).toByteArray());
+    Journal begun(path);
+    EXPECT_TRUE(begun.entries().empty() && begun.errorText().isEmpty());
+    EXPECT_TRUE(begun.append(e));
+    EXPECT_EQ(Journal(path).entries().size(), 1u);
+    EXPECT_EQ(QDir(tmp.path()).entryList({"journal.unreadable-*"}).size(), 1);
 }
