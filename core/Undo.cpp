@@ -93,6 +93,8 @@ UndoOutcome Undo::undo(const JournalEntry& entry) {
     outcome.state = UndoOutcome::State::Done;
     outcome.logLine =
         UndoneLine.arg(sortLogLine(entry.number, entry.source, entry.destination, move));
+    if (entry.older == OlderFile::Replaced)
+        outcome.problem = ReplacedForGood.arg(shown(entry.destination));
     if (olderWaiting) {
         const platform::FileResult back =
             entry.older == OlderFile::Numbered

@@ -37,6 +37,8 @@ public:
     static inline const QString CannotUndo = QStringLiteral("元に戻せませんでした\n%1: %2");
     static inline const QString OlderNotBack =
         QStringLiteral("前からあったファイルを %1 に戻せませんでした\n%2 にあります");
+    static inline const QString ReplacedForGood =
+        QStringLiteral("%1 にあったファイルは置き換えたときにごみ箱に移せなかったため、戻せません");
     static inline const QString NotRecorded =
         QStringLiteral("元に戻したことを記録できませんでした\n%1");
 
