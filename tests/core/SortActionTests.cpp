@@ -1,4 +1,6 @@
+#include "core/Journal.h"
 #include "core/SortAction.h"
+#include "platform/Trash.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -86,6 +88,8 @@ TEST_F(SortActionTest, AMoveRenamesWithinOneFileSystemAndCopiesAcrossThem) {
         elsewhere.isValid() && statOf(elsewhere.path()).st_dev != statOf(tmp.path()).st_dev;
     // A large picture: a rename must not write its data.
     const QByteArray picture(50 * 1024 * 1024, 'p');
+    Journal journal(tmp.file("journal"));
+    action.setJournal(&journal);
     for (const bool sameFileSystem : {true, false}) {
         if (!sameFileSystem && !otherFileSystem)
             continue;
@@ -114,6 +118,15 @@ TEST_F(SortActionTest, AMoveRenamesWithinOneFileSystemAndCopiesAcrossThem) {
             EXPECT_EQ(QDir(to).entryList(QDir::Files | QDir::Hidden | QDir::System),
                       QStringList{"tama.jpg"});
             EXPECT_TRUE(prompter.warnings.isEmpty());
+            if (replacing) {
+                // The older file is in the trash of its own file system; out
+                // of there again, so the test leaves nothing behind.
+                const JournalEntry& last = journal.entries().back();
+                ASSERT_EQ(last.older, OlderFile::Trashed);
+                EXPECT_EQ(readAll(last.olderPath), "older");
+                ASSERT_TRUE(platform::restoreFromTrash(last.olderPath, to + "/older"));
+                ASSERT_TRUE(QFile::remove(to + "/older"));
+            }
             ASSERT_TRUE(QFile::remove(to + "/tama.jpg"));
         }
     }
