@@ -14,9 +14,15 @@ namespace {
 void showTextOf(QTreeView& view, const QModelIndex& index) {
     if (!index.isValid())
         return;
+    QScrollBar* bar = view.horizontalScrollBar();
+    // The row was scrolled to before the column widened; a scroll bar that
+    // appeared since may cover it. The view's own scrolling would also move
+    // to the column's start, so only its vertical part is kept.
+    const int horizontal = bar->value();
+    view.scrollTo(index);
+    bar->setValue(horizontal);
     const QRect rect = view.visualRect(index);
     const int width = view.viewport()->width();
-    QScrollBar* bar = view.horizontalScrollBar();
     // The text's start counts most; its end too when the whole fits.
     if (rect.left() < 0)
         bar->setValue(bar->value() + rect.left());

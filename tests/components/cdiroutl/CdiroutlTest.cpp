@@ -371,7 +371,8 @@ TEST_F(cdiroutlOutline, StarAndDeepFoldersAndExpandButtons) {
 
     outline.setSelectedItem(itemAt("photos"));
     QTest::keyClick(&outline, Qt::Key_Asterisk);
-    QTRY_VERIFY(outline.itemAtIndex(itemAt("photos/summer"))->isExpanded());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return outline.itemAtIndex(itemAt("photos/summer"))->isExpanded(); }));
     const QTreeWidgetItem* up = outline.itemAtIndex(itemAt("photos/summer/up"));
     EXPECT_FALSE(up->isExpanded());
     EXPECT_EQ(up->childCount(), 0);
@@ -380,9 +381,22 @@ TEST_F(cdiroutlOutline, StarAndDeepFoldersAndExpandButtons) {
     outline.SetDirectory(real(deep));
     EXPECT_EQ(outline.Directory(), real(deep));
     const QTreeWidgetItem* last = outline.currentItem();
-    QTRY_VERIFY(outline.horizontalScrollBar()->value() > 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outline.horizontalScrollBar()->value() > 0; }));
     EXPECT_GE(outline.visualItemRect(last).left(), 0);
     EXPECT_LT(outline.visualItemRect(last).left(), outline.viewport()->width());
+
+    // Opened there at any height, it is not hidden under the scroll bar that
+    // appears as the column widens.
+    const int rowHeight = outline.visualItemRect(last).height();
+    startIn(deep);
+    for (int height = 150; height < 150 + rowHeight; ++height) {
+        TCDirectoryOutline opened;
+        opened.resize(200, height);
+        opened.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return opened.horizontalScrollBar()->value() > 0; }));
+        EXPECT_LE(opened.visualItemRect(opened.currentItem()).bottom(), opened.viewport()->height())
+            << height;
+    }
 }
 
 TEST_F(cdiroutlOutline, StartedInADeletedFolderShowsItsNearestExistingParent) {
