@@ -155,7 +155,10 @@ void TCCalendar::writeYear(int value) noexcept {
 }
 
 void TCCalendar::writeCalendarDate(const QDate& value) noexcept {
-    writeLogged("CalendarDate", [&] { SeTCCalendarDate(value); });
+    writeLogged("CalendarDate", [&] {
+        SeTCCalendarDate(value);
+        useCurrentDate_ = false;
+    });
 }
 
 void TCCalendar::SetStartOfWeek(int value) {

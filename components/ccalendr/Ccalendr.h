@@ -45,9 +45,9 @@ class TCCalendar : public QTableView {
     Q_PROPERTY(bool UseCurrentDate READ UseCurrentDate WRITE SetUseCurrentDate)
     Q_PROPERTY(int GridLineWidth READ GridLineWidth WRITE SetGridLineWidth)
     // Qt 6 has no stored-function on properties; StoreCalendarDate() answers
-    // the question for whoever saves a calendar's state.
-    Q_PROPERTY(
-        QDate CalendarDate READ CalendarDate WRITE writeCalendarDate DESIGNABLE false STORED false)
+    // the question for whoever saves a calendar's state (the Designer plug-in
+    // saves the date only then, however it was set).
+    Q_PROPERTY(QDate CalendarDate READ CalendarDate WRITE writeCalendarDate DESIGNABLE false)
 
 public:
     using TodayFunction = std::function<QDate()>;
@@ -73,7 +73,8 @@ public:
     void SetYear(int value) { SetDateElement(1, value); }
 
     // The property writers: like the setters, but a value that makes no real
-    // date is refused (Year, CalendarDate) or has its day clamped (Month).
+    // date is refused (Year, CalendarDate) or has its day clamped (Month). A
+    // date written is the calendar's own from then on, not today's.
     void writeDay(int value) noexcept;
     void writeMonth(int value) noexcept;
     void writeYear(int value) noexcept;
@@ -82,7 +83,7 @@ public:
     [[nodiscard]] QDate CalendarDate() const { return date_; }
     // Throws ECalendarDateError for a date outside years 1 to 9999.
     void SeTCCalendarDate(const QDate& value);
-    [[nodiscard]] bool StoreCalendarDate() const { return !useCurrentDate_; }
+    [[nodiscard]] Q_INVOKABLE bool StoreCalendarDate() const { return !useCurrentDate_; }
 
     [[nodiscard]] bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool value) { readOnly_ = value; }

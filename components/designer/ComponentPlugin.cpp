@@ -1,5 +1,7 @@
 #include "components/designer/ComponentPlugin.h"
 
+#include "components/designer/StoredState.h"
+
 #include <QWidget>
 
 ComponentPlugin::ComponentPlugin(palette::ComponentEntry entry, QObject* parent)
@@ -23,7 +25,14 @@ QWidget* ComponentPlugin::createWidget(QWidget* parent) {
 
 void ComponentPlugin::initialize(QDesignerFormEditorInterface* core) {
     // Only a running Qt Designer hands over its core; a form loader does not.
-    if (core != nullptr)
+    if (core != nullptr) {
         palette::setDesignMode(true);
+        // Every component's interface is initialised; the forms are followed once.
+        static QDesignerFormEditorInterface* followed = nullptr;
+        if (followed != core) {
+            followed = core;
+            designer::followStoredState(core);
+        }
+    }
     initialized_ = true;
 }

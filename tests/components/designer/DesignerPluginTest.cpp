@@ -1,3 +1,4 @@
+#include "components/designer/StoredState.h"
 #include "components/palette/Palette.h"
 
 #include <QMetaProperty>
@@ -74,5 +75,21 @@ TEST_F(designerPlugin, CreatesEachComponentWithReadableProperties) {
             const QMetaProperty property = meta->property(i);
             EXPECT_TRUE(property.read(created).isValid()) << name << "." << property.name();
         }
+    }
+}
+
+TEST_F(designerPlugin, TheCalendarsDateIsSavedOnceItIsItsOwn) {
+    for (QDesignerCustomWidgetInterface* widget : collection_->customWidgets()) {
+        if (widget->name() != QLatin1String("TCCalendar"))
+            continue;
+        QWidget parent;
+        QWidget* calendar = widget->createWidget(&parent);
+        using State = std::vector<std::pair<QString, bool>>;
+        EXPECT_EQ(designer::storedStateOf(*calendar), (State{{"CalendarDate", false}}));
+        // Set through Year in the property editor: Designer must save the date itself.
+        calendar->setProperty("Year", 2030);
+        EXPECT_EQ(designer::storedStateOf(*calendar), (State{{"CalendarDate", true}}));
+        calendar->setProperty("UseCurrentDate", true);
+        EXPECT_EQ(designer::storedStateOf(*calendar), (State{{"CalendarDate", false}}));
     }
 }
