@@ -1,5 +1,6 @@
 #include "components/ccalendr/CalendarMath.h"
 
+#include <algorithm>
 #include <array>
 
 namespace Ccalendr {
@@ -51,6 +52,11 @@ int centredStart(int start, int extent, int content) {
 int cellExtentFor(int clientExtent, int gridLineWidth) {
     const int extent = (clientExtent - 6 * gridLineWidth) / 7;
     return extent < 0 ? 0 : extent;
+}
+
+int leftoverExtent(int clientExtent, int gridLineWidth) {
+    const int used = 7 * cellExtentFor(clientExtent, gridLineWidth) + 6 * gridLineWidth;
+    return std::clamp(clientExtent - used, 0, 6);
 }
 
 QDate shiftedByMonth(const QDate& date, int delta) {

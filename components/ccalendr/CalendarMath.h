@@ -50,6 +50,9 @@ struct CellPos {
 // Cell extent that lets seven cells and six grid lines share `clientExtent`.
 [[nodiscard]] int cellExtentFor(int clientExtent, int gridLineWidth);
 
+// The pixels those seven cells and six lines leave over at the far edge (0 to 6).
+[[nodiscard]] int leftoverExtent(int clientExtent, int gridLineWidth);
+
 // The same day in the month `delta` months on (−1 or +1), clamped to the last
 // day of a shorter month. The result may fall outside the accepted range.
 [[nodiscard]] QDate shiftedByMonth(const QDate& date, int delta);

@@ -266,12 +266,15 @@ void TCCalendar::DrawCell(QPainter& canvas, int ACol, int ARow, const QRect& ARe
     // the same few letters, and a text that still does not fit is drawn in a
     // smaller font rather than cut off.
     if (ARow == 0) {
+        // Measured against the narrowest cell (the first ones may be a pixel
+        // wider), so all seven names are cut alike.
+        const int room = std::min(ARect.width(), defaultColWidth_);
         for (qsizetype letters : {qsizetype(-1), qsizetype(2), qsizetype(1)}) {
             int widest = 0;
             for (int column = 0; column < Ccalendr::CalendarCellModel::columns; ++column)
                 widest = std::max(widest,
                                   metrics.horizontalAdvance(GetCellText(column, 0).left(letters)));
-            if (widest <= ARect.width() || letters == 1) {
+            if (widest <= room || letters == 1) {
                 text = text.left(letters);
                 break;
             }
@@ -312,6 +315,8 @@ void TCCalendar::Click() {
 void TCCalendar::WMSize(const QSize& clientSize) {
     defaultColWidth_ = Ccalendr::cellExtentFor(clientSize.width(), gridLineWidth_);
     defaultRowHeight_ = Ccalendr::cellExtentFor(clientSize.height(), gridLineWidth_);
+    leftover_ = {Ccalendr::leftoverExtent(clientSize.width(), gridLineWidth_),
+                 Ccalendr::leftoverExtent(clientSize.height(), gridLineWidth_)};
     applySectionSizes();
 }
 
@@ -453,8 +458,11 @@ void TCCalendar::applySectionSizes() {
     const int rowSection = defaultRowHeight_ + gridLineWidth_;
     horizontalHeader()->setDefaultSectionSize(columnSection);
     verticalHeader()->setDefaultSectionSize(rowSection);
+    // The pixels seven equal cells leave over widen the first cells by one
+    // each, so the grid reaches the frame instead of ending in a blank strip.
     for (int column = 0; column < Ccalendr::CalendarCellModel::columns; ++column)
-        horizontalHeader()->resizeSection(column, columnSection);
+        horizontalHeader()->resizeSection(column,
+                                          columnSection + (column < leftover_.width() ? 1 : 0));
     for (int row = 0; row < Ccalendr::CalendarCellModel::rows; ++row)
-        verticalHeader()->resizeSection(row, rowSection);
+        verticalHeader()->resizeSection(row, rowSection + (row < leftover_.height() ? 1 : 0));
 }

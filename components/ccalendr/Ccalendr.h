@@ -128,7 +128,8 @@ public:
     [[nodiscard]] virtual bool SelectCell(int ACol, int ARow) const;
     // After the user moved the current cell: takes its day number.
     virtual void Click();
-    // Sizes the cells so seven columns and seven rows fill `clientSize`.
+    // Sizes the cells so seven columns and seven rows fill `clientSize`; the
+    // pixels left over widen the first cells by one each.
     void WMSize(const QSize& clientSize);
 
     [[nodiscard]] QSize sizeHint() const override;
@@ -176,6 +177,7 @@ private:
     int gridLineWidth_ = 1;
     int defaultColWidth_ = 64;
     int defaultRowHeight_ = 24;
+    QSize leftover_; // pixels left over beyond seven default cells and six lines
     Ccalendr::CalendarCellModel* model_ = nullptr;
 };
 

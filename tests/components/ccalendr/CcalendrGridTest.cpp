@@ -229,7 +229,8 @@ TEST(ccalendrGrid, RendersCurrentDayHeaderAndGridLines) {
     EXPECT_EQ(colourAt(0, 0).rgb(), palette.color(QPalette::Active, QPalette::Button).rgb());
 
     const QRect first = calendar->visualRect(calendar->model()->index(2, 0));
-    const QPoint line(first.left() + calendar->DefaultColWidth(), first.center().y());
+    const QPoint line(first.left() + calendar->columnWidth(0) - calendar->GridLineWidth(),
+                      first.center().y());
     EXPECT_EQ(shot.pixel(line), palette.color(QPalette::Active, QPalette::Mid).rgb());
 }
 
@@ -248,6 +249,15 @@ TEST(ccalendrGrid, SevenColumnsAndRowsFillTheControl) {
             EXPECT_GT(7 * (height + 1) + 6 * line, client.height());
             EXPECT_EQ(calendar->columnWidth(6), width + line);
             EXPECT_EQ(calendar->rowHeight(6), height + line);
+            // No blank strip: the cells reach the frame, the last line lies beyond it.
+            int across = 0;
+            int down = 0;
+            for (int i = 0; i < 7; ++i) {
+                across += calendar->columnWidth(i);
+                down += calendar->rowHeight(i);
+            }
+            EXPECT_EQ(across, client.width() + line);
+            EXPECT_EQ(down, client.height() + line);
             EXPECT_EQ(calendar->horizontalScrollBar()->maximum(), 0);
             EXPECT_EQ(calendar->verticalScrollBar()->maximum(), 0);
         }
