@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcColorGrid, "sorteka.components.cgrid", QtWarningMsg)
 
@@ -253,15 +254,19 @@ void TCColorGrid::DrawSquare(QPainter& canvas, int index, bool showSelector) con
         canvas.setPen(palette().color(QPalette::Button));
         canvas.setBrush(Qt::NoBrush);
         canvas.drawRect(outline(cell));
-        const QRect inside =
-            drawFrame3D(canvas, cell.adjusted(1, 1, -1, -1), palette().color(QPalette::Dark),
-                        palette().color(QPalette::Light), 2);
+        const QRect framed = cell.adjusted(1, 1, -1, -1);
+        // A narrow cell (16 in a row) gets a thinner frame: at least half of it shows the colour.
+        const int frame = std::min(2, std::min(framed.width(), framed.height()) / 4);
+        const QRect inside = drawFrame3D(canvas, framed, palette().color(QPalette::Dark),
+                                         palette().color(QPalette::Light), frame);
         canvas.setPen(colour);
         canvas.setBrush(colour);
         if (inside.width() > 0 && inside.height() > 0)
             canvas.drawRect(outline(inside));
         if (showSelector)
-            drawFocusRect(canvas, inside.adjusted(1, 1, -1, -1));
+            drawFocusRect(canvas, inside.width() > 2 && inside.height() > 2
+                                      ? inside.adjusted(1, 1, -1, -1)
+                                      : inside);
         return;
     }
 

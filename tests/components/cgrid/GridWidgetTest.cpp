@@ -88,7 +88,7 @@ TEST(cgridDefaults, PublishedPropertiesStartAsDocumented) {
 }
 
 TEST_F(cgridWidget, SwitchingToOneRowKeepsWholeCells) {
-    grid.SetCtl3D(false); // six-pixel cells have no room inside a sunken frame
+    // Six-pixel cells still show their colour inside the sunken frame.
     grid.SetGridOrdering(TCColorGrid::go16x1);
     EXPECT_EQ(grid.size(), QSize(96, 100));
     EXPECT_EQ(grid.cellSize(), QSize(6, 100));
