@@ -155,10 +155,7 @@ void TCCalendar::writeYear(int value) noexcept {
 }
 
 void TCCalendar::writeCalendarDate(const QDate& value) noexcept {
-    writeLogged("CalendarDate", [&] {
-        SeTCCalendarDate(value);
-        useCurrentDate_ = false;
-    });
+    writeLogged("CalendarDate", [&] { SeTCCalendarDate(value); });
 }
 
 void TCCalendar::SetStartOfWeek(int value) {

@@ -73,8 +73,7 @@ public:
     void SetYear(int value) { SetDateElement(1, value); }
 
     // The property writers: like the setters, but a value that makes no real
-    // date is refused (Year, CalendarDate) or has its day clamped (Month). A
-    // date written is the calendar's own from then on, not today's.
+    // date is refused (Year, CalendarDate) or has its day clamped (Month).
     void writeDay(int value) noexcept;
     void writeMonth(int value) noexcept;
     void writeYear(int value) noexcept;
