@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 
 namespace {
 
@@ -99,6 +100,7 @@ void TfrmLargeView::keyPressEvent(QKeyEvent* event) {
         close();
         return;
     case Qt::Key_F11:
+        rememberNormalPlace();
         setWindowState(windowState() ^ Qt::WindowFullScreen);
         return;
     default:
@@ -121,16 +123,39 @@ void TfrmLargeView::closeEvent(QCloseEvent* event) {
 
 void TfrmLargeView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    rememberNormalPlace();
     emit pictureAreaChanged();
 }
 
+void TfrmLargeView::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    rememberNormalPlace();
+}
+
+void TfrmLargeView::rememberNormalPlace() {
+    if (isVisible() &&
+        !(windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized | Qt::WindowMinimized)))
+        normalPlace_ = QRect(pos(), size());
+}
+
+QRect placeOnScreen(const QRect& place, const QRect& screen, const QRect& fallback) {
+    if (!place.isValid() || place.width() > screen.width() || place.height() > screen.height())
+        return fallback;
+    QRect moved = place;
+    moved.moveLeft(std::clamp(place.left(), screen.left(), screen.right() - place.width() + 1));
+    moved.moveTop(std::clamp(place.top(), screen.top(), screen.bottom() - place.height() + 1));
+    return moved;
+}
+
 void TfrmLargeView::restorePlace() {
-    // Most of the screen the first time.
-    const QRect screen = QGuiApplication::primaryScreen()
-                             ? QGuiApplication::primaryScreen()->availableGeometry()
-                             : QRect(0, 0, 1024, 768);
-    QRect place = screen.adjusted(screen.width() / 10, screen.height() / 10, -screen.width() / 10,
-                                  -screen.height() / 10);
+    QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect primaryArea = primary ? primary->availableGeometry() : QRect(0, 0, 1024, 768);
+    // Most of the screen the first time, or when the kept place no longer fits.
+    const auto firstPlace = [](const QRect& area) {
+        return area.adjusted(area.width() / 10, area.height() / 10, -area.width() / 10,
+                             -area.height() / 10);
+    };
+    QRect place = firstPlace(primaryArea);
     bool fullScreen = false;
     try {
         const TRegIniFile store(settings::KeyPath);
@@ -142,16 +167,23 @@ void TfrmLargeView::restorePlace() {
     } catch (const ERegistryException&) {
         // A store that cannot be read leaves the window where it would go first.
     }
-    resize(place.size().expandedTo(minimumSizeHint()).boundedTo(screen.size()));
+    // A screen unplugged, or scaled up since, must not leave the window (and
+    // its buttons) off screen.
+    QScreen* screen = QGuiApplication::screenAt(place.center());
+    const QRect area = screen ? screen->availableGeometry() : primaryArea;
+    place = placeOnScreen(place, area, firstPlace(area));
+    place.setSize(place.size().expandedTo(minimumSizeHint()));
+    resize(place.size());
     move(place.topLeft());
+    normalPlace_ = place;
     if (fullScreen)
         setWindowState(windowState() | Qt::WindowFullScreen);
 }
 
 void TfrmLargeView::storePlace() {
     const bool fullScreen = windowState() & Qt::WindowFullScreen;
-    // The frame's position (what move() takes) and the window's size.
-    const QRect place = fullScreen ? normalGeometry() : QRect(pos(), size());
+    rememberNormalPlace();
+    const QRect place = normalPlace_.isValid() ? normalPlace_ : QRect(pos(), size());
     try {
         TRegIniFile store(settings::KeyPath);
         store.WriteInteger(SectionView, QStringLiteral("Left"), place.left());

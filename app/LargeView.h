@@ -7,6 +7,7 @@
 // program here), F11 toggles full screen. Its place, size and full-screen
 // state are kept in the settings file's "View" section.
 
+#include <QRect>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -50,13 +51,23 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void restorePlace();
     void storePlace();
+    void rememberNormalPlace();
 
     std::function<void(QChar&)> keyHandler_;
     PicturePreview* preview_ = nullptr;
     QLabel* status_ = nullptr;
     bool placed_ = false;
+    // The frame's position and the window's size out of full screen: what
+    // move() and resize() take next time (normalGeometry() has no frame).
+    QRect normalPlace_;
 };
+
+// Where a window kept at `place` (frame position, window size) opens on a
+// screen whose free area is `screen`: there if it fits, moved onto it if only
+// its position is off, else `fallback` (the screen changed, or its scale).
+[[nodiscard]] QRect placeOnScreen(const QRect& place, const QRect& screen, const QRect& fallback);
