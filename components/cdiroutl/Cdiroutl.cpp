@@ -499,7 +499,7 @@ bool TCDirectoryOutline::hasSubfolder(const QString& folderPath) const {
 
 void TCDirectoryOutline::showEvent(QShowEvent* event) {
     // The first showing is where a native control would have created its window.
-    if (!windowCreated_ && !palette::designMode()) {
+    if (!windowCreated_ && !palette::onDesignSurface(*this)) {
         windowCreated_ = true;
         try {
             CreateWnd();

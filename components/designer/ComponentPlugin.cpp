@@ -27,6 +27,7 @@ void ComponentPlugin::initialize(QDesignerFormEditorInterface* core) {
     // Only a running Qt Designer hands over its core; a form loader does not.
     if (core != nullptr) {
         palette::setDesignMode(true);
+        palette::setDesignSurface("QDesignerFormWindowInterface");
         // Every component's interface is initialised; the forms are followed once.
         static QDesignerFormEditorInterface* followed = nullptr;
         if (followed != core) {

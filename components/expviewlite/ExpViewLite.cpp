@@ -140,7 +140,7 @@ QStringList TExpViewLite::readSubfolders(const QString& folderPath, bool stopAtF
 
 void TExpViewLite::showEvent(QShowEvent* event) {
     // Qt has no "finished loading" notification; the first showing stands in for it.
-    if (!loaded_ && !palette::designMode())
+    if (!loaded_ && !palette::onDesignSurface(*this))
         Loaded();
     QTreeWidget::showEvent(event);
 }

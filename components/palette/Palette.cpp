@@ -1,5 +1,6 @@
 #include "components/palette/Palette.h"
 
+#include <QWidget>
 #include <algorithm>
 
 namespace palette {
@@ -14,6 +15,11 @@ bool& designModeFlag() {
     static bool on = false;
     return on;
 }
+
+QByteArray& designSurfaceClass() {
+    static QByteArray name;
+    return name;
+}
 } // namespace
 
 void setDesignMode(bool on) {
@@ -22,6 +28,24 @@ void setDesignMode(bool on) {
 
 bool designMode() {
     return designModeFlag();
+}
+
+void setDesignSurface(const QByteArray& formWindowClass) {
+    designSurfaceClass() = formWindowClass;
+}
+
+bool onDesignSurface(const QWidget& widget) {
+    if (!designModeFlag())
+        return false;
+    const QByteArray& surface = designSurfaceClass();
+    if (surface.isEmpty())
+        return true;
+    for (const QWidget* parent = widget.parentWidget(); parent != nullptr;
+         parent = parent->parentWidget()) {
+        if (parent->inherits(surface.constData()))
+            return true;
+    }
+    return false;
 }
 
 void registerComponent(ComponentEntry entry) {

@@ -4,6 +4,7 @@
 // its `Register()` function, and the Qt Designer plug-in and the gallery list
 // whatever is registered. Depends on Qt only.
 
+#include <QByteArray>
 #include <QIcon>
 #include <QString>
 #include <functional>
@@ -35,6 +36,16 @@ void registerComponent(ComponentEntry entry);
 // save). Built from the saved form, they fill themselves as usual.
 void setDesignMode(bool on);
 [[nodiscard]] bool designMode();
+
+// The class of a designer's form windows (for Qt Designer,
+// "QDesignerFormWindowInterface"); empty while unknown. Once named, only a
+// widget inside such a window is on the design surface: the designer's
+// preview of a form builds it outside, and there the folders show as in the
+// program.
+void setDesignSurface(const QByteArray& formWindowClass);
+// Whether `widget` stands on the design surface: design mode is on and, where
+// the form window class is known, one of the widget's parents is of it.
+[[nodiscard]] bool onDesignSurface(const QWidget& widget);
 
 // The palette page every component appears on (a widget-box group in Qt Designer).
 [[nodiscard]] QString pageName();

@@ -8,6 +8,7 @@
 #include "components/volumes/VolumeRoots.h"
 
 #include <QBuffer>
+#include <QGroupBox>
 #include <QXmlStreamReader>
 #include <QtDesigner/QFormBuilder>
 #include <gtest/gtest.h>
@@ -130,4 +131,18 @@ TEST(designerForm, SavedFormsHoldNoFolderItemsAndSurviveARoundTrip) {
     EXPECT_EQ(builtTree->topLevelItemCount(), volumes::realVolumeRoots().size());
     EXPECT_EQ(builtOutline->topLevelItemCount(), 1);
     EXPECT_EQ(builtTree->topLevelItem(0)->text(0), "/");
+}
+
+TEST(designerForm, OnlyWidgetsInTheFormWindowStayEmpty) {
+    palette::setDesignMode(true);
+    palette::setDesignSurface("QGroupBox"); // stands in for the designer's form window class
+    QWidget window;
+    auto* formWindow = new QGroupBox(&window);
+    auto* onTheForm = new TExpViewLite(formWindow);
+    auto* inThePreview = new TCDirectoryOutline(&window);
+    window.show();
+    palette::setDesignMode(false);
+    palette::setDesignSurface({});
+    EXPECT_EQ(onTheForm->topLevelItemCount(), 0);
+    EXPECT_EQ(inThePreview->topLevelItemCount(), 1);
 }
