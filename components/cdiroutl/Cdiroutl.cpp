@@ -273,7 +273,9 @@ void TCDirectoryOutline::BuildTree() {
     subfolderMarks_->clear();
     clearItems();
     // Nothing to show before a volume is known; the window's creation builds the tree again.
-    if (drive_.isEmpty())
+    // On a form designer's surface nothing either, whichever setting asks: the
+    // designer would save the items into the form.
+    if (drive_.isEmpty() || palette::onDesignSurface(*this))
         return;
     const int volumeItem = addChildItem(0, ForceCase(drive_));
     setItemData(volumeItem, RealNameRole, drive_);

@@ -138,11 +138,15 @@ TEST(designerForm, OnlyWidgetsInTheFormWindowStayEmpty) {
     palette::setDesignSurface("QGroupBox"); // stands in for the designer's form window class
     QWidget window;
     auto* formWindow = new QGroupBox(&window);
-    auto* onTheForm = new TExpViewLite(formWindow);
+    auto* treeOnTheForm = new TExpViewLite(formWindow);
+    auto* outlineOnTheForm = new TCDirectoryOutline(formWindow);
     auto* inThePreview = new TCDirectoryOutline(&window);
     window.show();
+    // As when the form is read: a setting that rebuilds the outline.
+    outlineOnTheForm->setProperty("TextCase", TCDirectoryOutline::tcAsIs);
     palette::setDesignMode(false);
     palette::setDesignSurface({});
-    EXPECT_EQ(onTheForm->topLevelItemCount(), 0);
+    EXPECT_EQ(treeOnTheForm->topLevelItemCount(), 0);
+    EXPECT_EQ(outlineOnTheForm->topLevelItemCount(), 0);
     EXPECT_EQ(inThePreview->topLevelItemCount(), 1);
 }
