@@ -61,6 +61,14 @@ void TfrmLargeView::open() {
     if (!placed_) {
         restorePlace();
         placed_ = true;
+    } else if (isHidden()) {
+        // Shown again the way it was first shown: placed while hidden, then
+        // full screen. A window manager that is handed a window already full
+        // screen keeps it screen-sized when it leaves full screen.
+        const Qt::WindowStates state = windowState();
+        setWindowState(state & ~Qt::WindowFullScreen);
+        setGeometry(normalPlace_);
+        setWindowState(state);
     }
     if (isHidden())
         show();
@@ -135,7 +143,7 @@ void TfrmLargeView::moveEvent(QMoveEvent* event) {
 void TfrmLargeView::rememberNormalPlace() {
     if (isVisible() &&
         !(windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized | Qt::WindowMinimized)))
-        normalPlace_ = QRect(pos(), size());
+        normalPlace_ = geometry();
 }
 
 QRect placeOnScreen(const QRect& place, const QRect& screen, const QRect& fallback) {
@@ -173,8 +181,7 @@ void TfrmLargeView::restorePlace() {
     const QRect area = screen ? screen->availableGeometry() : primaryArea;
     place = placeOnScreen(place, area, firstPlace(area));
     place.setSize(place.size().expandedTo(minimumSizeHint()));
-    resize(place.size());
-    move(place.topLeft());
+    setGeometry(place);
     normalPlace_ = place;
     if (fullScreen)
         setWindowState(windowState() | Qt::WindowFullScreen);
@@ -183,7 +190,7 @@ void TfrmLargeView::restorePlace() {
 void TfrmLargeView::storePlace() {
     const bool fullScreen = windowState() & Qt::WindowFullScreen;
     rememberNormalPlace();
-    const QRect place = normalPlace_.isValid() ? normalPlace_ : QRect(pos(), size());
+    const QRect place = normalPlace_.isValid() ? normalPlace_ : geometry();
     try {
         TRegIniFile store(settings::KeyPath);
         store.WriteInteger(SectionView, QStringLiteral("Left"), place.left());

@@ -62,12 +62,12 @@ private:
     PicturePreview* preview_ = nullptr;
     QLabel* status_ = nullptr;
     bool placed_ = false;
-    // The frame's position and the window's size out of full screen: what
-    // move() and resize() take next time (normalGeometry() has no frame).
+    // The window's place out of full screen, without the frame: the window
+    // manager's frame is known only late, so a frame position drifts.
     QRect normalPlace_;
 };
 
-// Where a window kept at `place` (frame position, window size) opens on a
+// Where a window kept at `place` (without its frame) opens on a
 // screen whose free area is `screen`: there if it fits, moved onto it if only
 // its position is off, else `fallback` (the screen changed, or its scale).
 [[nodiscard]] QRect placeOnScreen(const QRect& place, const QRect& screen, const QRect& fallback);
