@@ -176,9 +176,17 @@ void TfrmLargeView::restorePlace() {
         // A store that cannot be read leaves the window where it would go first.
     }
     // A screen unplugged, or scaled up since, must not leave the window (and
-    // its buttons) off screen.
+    // its buttons) off screen, nor its title bar: this window's frame is not
+    // known before it is shown, so the main window's stands in for it.
+    QMargins frame;
+    if (const QWidget* owner = parentWidget(); owner && owner->isVisible()) {
+        const QRect outer = owner->frameGeometry();
+        const QRect inner = owner->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    }
     QScreen* screen = QGuiApplication::screenAt(place.center());
-    const QRect area = screen ? screen->availableGeometry() : primaryArea;
+    const QRect area = (screen ? screen->availableGeometry() : primaryArea) - frame;
     place = placeOnScreen(place, area, firstPlace(area));
     place.setSize(place.size().expandedTo(minimumSizeHint()));
     setGeometry(place);
