@@ -81,6 +81,10 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     browser_.CurrentFile.clear();
     LoadDirList();
     loadStoredState();
+    paneUpdate_ = new QTimer(this);
+    paneUpdate_->setSingleShot(true);
+    paneUpdate_->setInterval(PaneAfterLargeViewMs);
+    connect(paneUpdate_, &QTimer::timeout, this, [this] { showInPane(paneImage_); });
     imgPreview->setPicture(std::make_unique<DecodedPicture>(QImage()));
     decoders_->setViewSize(imgPreview->size());
     awaitPlugins();
@@ -278,10 +282,16 @@ bool TfrmMain::loadPicture(const QString& path) {
             AddMessage(QStringLiteral("%1: %2").arg(path, result->error));
         return false;
     }
-    imgPreview->setPicture(std::make_unique<DecodedPicture>(result->image));
-    if (largeView_ && largeView_->isVisible())
+    if (largeView_ && largeView_->isVisible()) {
         largeView_->showPicture(std::make_unique<DecodedPicture>(result->image), path,
                                 result->fullSize);
+        // The pane, mostly under the large view, scales the screen-sized
+        // picture down once the view has shown it.
+        paneImage_ = result->image;
+        paneUpdate_->start();
+    } else {
+        showInPane(result->image);
+    }
     return true;
 }
 
@@ -291,6 +301,12 @@ void TfrmMain::takePicture(const decoder::PictureResult& result) {
     awaited_ = result;
     if (waiting_)
         waiting_->quit();
+}
+
+void TfrmMain::showInPane(const QImage& image) {
+    paneUpdate_->stop();
+    paneImage_ = QImage();
+    imgPreview->setPicture(std::make_unique<DecodedPicture>(image));
 }
 
 void TfrmMain::ShowLargeView() {

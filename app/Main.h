@@ -11,6 +11,7 @@
 #include "decoder/DecoderPool.h"
 #include "settings/SettingsSchema.h"
 
+#include <QImage>
 #include <QMainWindow>
 #include <QSet>
 #include <array>
@@ -33,6 +34,7 @@ class QPlainTextEdit;
 class QRadioButton;
 class QStatusBar;
 class QToolBar;
+class QTimer;
 class QTreeWidget;
 class TfrmAboutBox;
 class TfrmOption;
@@ -132,6 +134,8 @@ private:
     void buildStatusBar(QWidget* client);
     void buildMenu();
     void loadStoredState();
+    // Shows `image` in the pane now (a later one waiting for the pane is dropped).
+    void showInPane(const QImage& image);
     // LoadPlugins() in two halves: the decoders start loading, then the window
     // waits for what they loaded.
     void startLoadingPlugins();
@@ -163,7 +167,11 @@ private:
     // The decoders' picture area: the large view's while it is open.
     void updateViewSize();
     QStringList pluginNotices_; // plug-ins left out, kept at the top of the log
-    bool loading_ = false;      // waiting for the decoders to hand over the next picture
+    // While the large view is open the pane follows it a little later.
+    static constexpr int PaneAfterLargeViewMs = 0;
+    QTimer* paneUpdate_ = nullptr;
+    QImage paneImage_;
+    bool loading_ = false; // waiting for the decoders to hand over the next picture
     QString awaitedPath_;
     std::optional<decoder::PictureResult> awaited_;
     QEventLoop* waiting_ = nullptr;

@@ -7,8 +7,10 @@
 #include <QPainter>
 
 PicturePreview::PicturePreview(QWidget* parent) : QWidget(parent) {
-    // The background shows around the picture and through its transparent parts.
-    setAutoFillBackground(true);
+    // The pane paints all of itself: the background around the picture and
+    // under its transparent parts, the picture over the rest. Nothing below
+    // needs painting first, which matters for a screen-sized picture.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 PicturePreview::~PicturePreview() = default;
@@ -41,15 +43,20 @@ QSize PicturePreview::sizeHint() const {
 }
 
 void PicturePreview::paintEvent(QPaintEvent* event) {
-    if (!picture_ || picture_->isEmpty())
-        return;
-    const QRect target = fittedRect(picture_->image().size(), size());
-    const QPixmap& pixmap = cache_.pixmapFor(target.size(), devicePixelRatioF());
-    if (pixmap.isNull())
-        return;
     QPainter painter(this);
     painter.setClipRegion(event->region());
-    painter.drawPixmap(target.topLeft(), pixmap);
+    const QBrush background = palette().brush(backgroundRole());
+    const QRect target = hasPicture() ? fittedRect(picture_->image().size(), size()) : QRect();
+    const QImage& image = cache_.imageFor(target.size(), devicePixelRatioF());
+    if (image.isNull()) {
+        painter.fillRect(rect(), background);
+        return;
+    }
+    // Only where the picture leaves room, or shows through.
+    const QRegion around = QRegion(rect()).subtracted(image.hasAlphaChannel() ? QRegion() : target);
+    for (const QRect& part : around)
+        painter.fillRect(part, background);
+    painter.drawImage(target.topLeft(), image);
 }
 
 void PicturePreview::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -6,7 +6,7 @@ QImage::Format stretchFormatFor(const QImage& image) {
 
 void StretchCache::setSource(const QImage& image) {
     source_ = image.isNull() ? QImage() : image.convertToFormat(stretchFormatFor(image));
-    scaled_ = QPixmap();
+    scaled_ = QImage();
     scaleCount_ = 0;
 }
 
@@ -22,17 +22,17 @@ QRect fittedRect(QSize picture, QSize pane) {
     return {QPoint((pane.width() - size.width()) / 2, (pane.height() - size.height()) / 2), size};
 }
 
-const QPixmap& StretchCache::pixmapFor(QSize size, qreal devicePixelRatio) {
+const QImage& StretchCache::imageFor(QSize size, qreal devicePixelRatio) {
     if (source_.isNull() || size.isEmpty()) {
-        static const QPixmap none;
+        static const QImage none;
         return none;
     }
     const QSize devicePixels = (QSizeF(size) * devicePixelRatio).toSize();
     if (scaled_.size() != devicePixels) {
-        scaled_ = devicePixels == source_.size()
-                      ? QPixmap::fromImage(source_)
-                      : QPixmap::fromImage(source_.scaled(devicePixels, Qt::IgnoreAspectRatio,
-                                                          Qt::SmoothTransformation));
+        scaled_ =
+            devicePixels == source_.size()
+                ? source_
+                : source_.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         ++scaleCount_;
     }
     scaled_.setDevicePixelRatio(devicePixelRatio);

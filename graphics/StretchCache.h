@@ -3,11 +3,11 @@
 // A picture scaled smoothly to the size it is drawn at (PictureFit.h decides
 // it), in device pixels, so it is sharp on high-density screens. The source is
 // converted once to a 32-bit format (smooth scaling of other formats is
-// several times slower) and the scaled pixmap is kept until the source or the
-// size changes.
+// several times slower) and the scaled image is kept until the source or the
+// size changes. Images rather than pixmaps: a picture drawn 1:1 (the decoders
+// hand over pictures at the size shown) is then drawn without any copy.
 
 #include <QImage>
-#include <QPixmap>
 #include <QRect>
 #include <QSize>
 
@@ -20,13 +20,13 @@ public:
     [[nodiscard]] bool hasSource() const { return !source_.isNull(); }
     // The source scaled to exactly `size` (logical pixels) at `devicePixelRatio`;
     // null without a source or for an empty size.
-    [[nodiscard]] const QPixmap& pixmapFor(QSize size, qreal devicePixelRatio = 1.0);
+    [[nodiscard]] const QImage& imageFor(QSize size, qreal devicePixelRatio = 1.0);
     // How often the source was scaled since it was set.
     [[nodiscard]] int scaleCount() const { return scaleCount_; }
 
 private:
     QImage source_;
-    QPixmap scaled_;
+    QImage scaled_;
     int scaleCount_ = 0;
 };
 

@@ -7,6 +7,8 @@
 //           90th percentile / one full decode        (target ≤ 0.05 / 0.15)
 //   burst   Space again as soon as each picture is painted: time a picture /
 //           one full decode                          (target ≤ 0.35)
+//   large   paced again in the large view at 1920 × 1080: median / the
+//           pane's median                            (target ≤ 2)
 //   memory  peak resident memory of the window's process, and of it and its
 //           decoders together                        (target ≤ 150 / 350 MB)
 //   start   the program started on a folder of one such picture until that
@@ -21,6 +23,7 @@
 #include "PaintWatch.h"
 #include "PluginBench.h"
 #include "ProcessMemory.h"
+#include "app/LargeView.h"
 #include "app/Main.h"
 #include "app/Startup.h"
 #include "bench/sorting/RecordingPrompter.h"
@@ -128,24 +131,46 @@ void benchStart(const QString& folder, const QString& picture, double fullDecode
                 fullDecode * 1e3);
 }
 
+void pause(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // Presses Space in the window and waits for the next picture to be painted;
 // seconds from the press to the end of the paint.
-double nextPicture(TfrmMain& window, PaintWatch& watch, const QElapsedTimer& clock) {
+double nextPicture(QWindow& target, PaintWatch& watch, const QElapsedTimer& clock) {
     watch.arm();
     const qint64 pressed = clock.nsecsElapsed();
-    QTest::keyClick(window.windowHandle(), Qt::Key_Space);
+    QTest::keyClick(&target, Qt::Key_Space);
     if (!watch.waitForPaint()) {
-        std::fprintf(stderr, "no picture painted after a key on %s\n",
-                     qPrintable(window.browser().CurrentFile));
+        std::fprintf(stderr, "no picture painted after a key\n");
         std::exit(1);
     }
     return double(watch.paintedAt() - pressed) / 1e9;
 }
 
-void pause(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
+struct Paced {
+    std::vector<double> times;
+    double median = 0;
+    double p90 = 0;
+};
+
+// Opens `folder`, then presses Space in `target` a second after each picture
+// was painted, PacedPictures - 1 times.
+Paced paced(TfrmMain& window, QWindow& target, PaintWatch& watch, const QString& folder,
+            const QElapsedTimer& clock) {
+    watch.arm();
+    window.OpenDirectory(folder);
+    watch.waitForPaint();
+    Paced outcome;
+    for (int i = 1; i < PacedPictures; ++i) {
+        pause(1000);
+        outcome.times.push_back(nextPicture(target, watch, clock));
+    }
+    outcome.median = percentile(outcome.times, 0.5);
+    outcome.p90 = percentile(outcome.times, 0.9);
+    return outcome;
 }
 
 // Paced and burst browsing in the window, then its memory; prints the figures.
@@ -164,19 +189,11 @@ int browseChild(const QString& folder, int pictures, double fullDecode) {
     window.lvDirList->setFocus();
 
     // Paced: the person looks at each picture for a second.
-    watch.arm();
-    window.OpenDirectory(folder);
-    watch.waitForPaint();
-    std::vector<double> paced;
-    for (int i = 1; i < PacedPictures; ++i) {
-        pause(1000);
-        paced.push_back(nextPicture(window, watch, clock));
-    }
-    const double median = percentile(paced, 0.5);
-    const double p90 = percentile(paced, 0.9);
+    const Paced pane = paced(window, *window.windowHandle(), watch, folder, clock);
     std::printf("paced, key -> painted over %zu keys a second apart: median %.1f ms, 90th "
                 "percentile %.1f ms: ratios %.3f / %.3f (target ≤ 0.05 / 0.15)\n",
-                paced.size(), median * 1e3, p90 * 1e3, median / fullDecode, p90 / fullDecode);
+                pane.times.size(), pane.median * 1e3, pane.p90 * 1e3, pane.median / fullDecode,
+                pane.p90 / fullDecode);
 
     // Burst: the next key as soon as the picture shows.
     watch.arm();
@@ -185,11 +202,27 @@ int browseChild(const QString& folder, int pictures, double fullDecode) {
     const qint64 burstStart = clock.nsecsElapsed();
     const int shown = pictures - 1;
     for (int i = 0; i < shown; ++i)
-        nextPicture(window, watch, clock);
+        nextPicture(*window.windowHandle(), watch, clock);
     const double perPicture = double(clock.nsecsElapsed() - burstStart) / 1e9 / shown;
     std::printf("burst, %d keys back to back: %.1f ms a picture: ratio %.3f (target ≤ 0.35)\n",
                 shown, perPicture * 1e3, perPicture / fullDecode);
 
+    // The same in the large view at 1920 × 1080, the next pictures decoded at its size.
+    window.ShowLargeView();
+    TfrmLargeView& large = *window.largeView();
+    large.resize(1920, 1080);
+    if (!QTest::qWaitForWindowExposed(&large)) {
+        std::fprintf(stderr, "the large view never showed\n");
+        return 1;
+    }
+    if (qEnvironmentVariableIsSet("HIDEPANE")) reinterpret_cast<QWidget*>(window.imgPreview)->hide();
+    pause(500); // the decoders hear of the new size
+    PaintWatch largeWatch(*large.preview(), clock);
+    const Paced view = paced(window, *large.windowHandle(), largeWatch, folder, clock);
+    std::printf("large view at %d × %d, paced: median %.1f ms, 90th percentile %.1f ms: %.2f× "
+                "the pane's median (target ≤ 2)\n",
+                large.width(), large.height(), view.median * 1e3, view.p90 * 1e3,
+                view.median / pane.median);
     const double own = spibench::ownPeakMegabytes();
     const double decoders = spibench::childrenPeakMegabytes();
     std::printf("memory, peak resident: window %.0f MB (target ≤ 150), with its decoders %.0f MB "
