@@ -215,7 +215,6 @@ int browseChild(const QString& folder, int pictures, double fullDecode) {
         std::fprintf(stderr, "the large view never showed\n");
         return 1;
     }
-    if (qEnvironmentVariableIsSet("HIDEPANE")) reinterpret_cast<QWidget*>(window.imgPreview)->hide();
     pause(500); // the decoders hear of the new size
     PaintWatch largeWatch(*large.preview(), clock);
     const Paced view = paced(window, *large.windowHandle(), largeWatch, folder, clock);
