@@ -111,8 +111,18 @@ void DecoderPool::onEnded(DecoderProcess* process, const ProcessEnd& end, const 
     process->disconnect(this);
     process->deleteLater();
     const int seconds = options_.timeLimitMs / 1000;
+    const bool retired = end.kind == ProcessEnd::Kind::Exit && end.code == RetiredExitCode;
 
-    if (wasDecoding) {
+    if (retired) {
+        // A request sent after its last answer was never read: asked again
+        // of another decoder.
+        if (wasDecoding) {
+            const QString path = pathOfRequest_.take(requestId);
+            const auto found = jobs_.find(path);
+            if (!path.isNull() && found != jobs_.end() && found->second.id == requestId)
+                jobs_.erase(found);
+        }
+    } else if (wasDecoding) {
         const QString path = pathOfRequest_.take(requestId);
         const auto found = jobs_.find(path);
         if (!path.isNull() && found != jobs_.end() && found->second.id == requestId) {

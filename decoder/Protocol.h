@@ -24,6 +24,13 @@
 namespace decoder {
 
 inline constexpr quint32 ProtocolVersion = 1;
+
+// A decoder whose resident memory has grown past RetireAboveBytes after an
+// answer ends with this exit code: some libraries never free what they drew
+// (libwmf keeps each metafile's raster picture). The pool starts a fresh one
+// and hands a request the old one never read to another; no file is blamed.
+inline constexpr int RetiredExitCode = 4;
+inline constexpr qint64 RetireAboveBytes = qint64(256) << 20;
 // Larger frames are refused before anything is allocated for them.
 inline constexpr quint32 MaxFramePayload = 16 * 1024 * 1024;
 

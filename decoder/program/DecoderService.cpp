@@ -6,11 +6,22 @@
 #include "decoder/program/PluginCatalogueLoading.h"
 #include "plugins/SPIs.h"
 
+#include <QFile>
+#include <QList>
 #include <unistd.h>
 
 namespace decoder {
 
 namespace {
+
+// This process's resident memory, from the kernel; 0 when it cannot tell.
+qint64 residentBytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
+}
 
 // The next message, which must be of `type`; nothing when the sorter has gone
 // (`exitCode` ExitDone) or sent anything else (ExitBrokenConversation, after
@@ -106,6 +117,8 @@ int runDecoderService(int socket) {
             return exitCode;
         if (!answer(channel, decoding.decode(*request)))
             return ExitDone;
+        if (residentBytes() > RetireAboveBytes)
+            return ExitRetired;
     }
 }
 
