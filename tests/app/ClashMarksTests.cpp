@@ -91,7 +91,8 @@ TEST(ClashMarks, MarkTheDestinationsHoldingThePictureNameBeforeAKey) {
         EXPECT_TRUE(shown.listTip.isEmpty());
     }
     // The copy is found to be the picture; the other file never is.
-    QTRY_VERIFY(shownFor(window, 1).listTip.endsWith(u'\n' + SameContent));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return shownFor(window, 1).listTip.endsWith(u'\n' + SameContent); }));
     EXPECT_TRUE(shownFor(window, 1).buttonTip.endsWith(u'\n' + SameContent));
     EXPECT_FALSE(shownFor(window, 3).listTip.contains(SameContent));
 
