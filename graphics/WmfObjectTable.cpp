@@ -1,6 +1,6 @@
 #include "graphics/WmfObjectTable.h"
 
-#include "graphics/LittleEndian.h"
+#include "graphics/WmfRecordStream.h"
 
 #include <QList>
 #include <cstdint>
@@ -10,8 +10,6 @@
 namespace graphics {
 namespace {
 
-constexpr qint64 WmfHeaderBytes = 18;
-constexpr qint64 SizeAt = 6;         // the file's length in words, in the header
 constexpr qint64 ObjectCountAt = 10; // the object table's size, in the header
 constexpr qint64 FirstParamAt = 6;
 
@@ -33,11 +31,6 @@ std::initializer_list<qint64> objectParams(std::uint16_t function) {
     default:
         return none;
     }
-}
-
-void putU16(QByteArray& bytes, qint64 at, std::uint16_t value) {
-    bytes[at] = char(value & 0xff);
-    bytes[at + 1] = char(value >> 8);
 }
 
 } // namespace
@@ -71,15 +64,15 @@ QByteArray withOwnObjectSlots(const QByteArray& bytes, qint64 headerAt) {
     QByteArray out = bytes.left(headerAt + WmfHeaderBytes);
     qint64 at = headerAt + WmfHeaderBytes;
     for (;;) {
-        const auto words = readU32(bytes, at);
-        const auto function = readU16(bytes, at + 4);
-        if (!words || !function || *words < 3 || qint64(*words) * 2 > bytes.size() - at)
+        const auto frame = wmfRecordAt(bytes, at);
+        if (!frame)
             return bytes; // not a checked file: leave it to the player as it is
-        const qint64 recordBytes = qint64(*words) * 2;
+        const qint64 recordBytes = frame->bytes;
+        const std::uint16_t function = frame->function;
         QByteArray record = bytes.mid(at, recordBytes);
         at += recordBytes;
 
-        if (createsObject(*function)) {
+        if (createsObject(function)) {
             // A full table makes the creation fail in Windows.
             if (freeSlots.empty())
                 continue;
@@ -87,7 +80,7 @@ QByteArray withOwnObjectSlots(const QByteArray& bytes, qint64 headerAt) {
                 return bytes;
             table[*freeSlots.begin()] = created++;
             freeSlots.erase(freeSlots.begin());
-        } else if (*function == 0x01F0) { // DeleteObject: the object stays, its slot frees
+        } else if (function == 0x01F0) { // DeleteObject: the object stays, its slot frees
             const auto slot = readU16(record, FirstParamAt);
             if (slot && *slot < table.size() && table[*slot] >= 0) {
                 table[*slot] = -1;
@@ -96,7 +89,7 @@ QByteArray withOwnObjectSlots(const QByteArray& bytes, qint64 headerAt) {
             continue;
         } else {
             bool named = true;
-            for (const qint64 param : objectParams(*function)) {
+            for (const qint64 param : objectParams(function)) {
                 const auto slot = readU16(record, param);
                 named = named && slot && *slot < table.size() && table[*slot] >= 0;
                 if (named)
@@ -106,13 +99,11 @@ QByteArray withOwnObjectSlots(const QByteArray& bytes, qint64 headerAt) {
                 continue;
         }
         out += record;
-        if (*function == 0x0000)
+        if (function == 0x0000)
             break;
     }
     putU16(out, headerAt + ObjectCountAt, std::uint16_t(created));
-    const auto fileWords = std::uint32_t((out.size() - headerAt) / 2);
-    putU16(out, headerAt + SizeAt, std::uint16_t(fileWords & 0xffff));
-    putU16(out, headerAt + SizeAt + 2, std::uint16_t(fileWords >> 16));
+    setWmfFileLength(out, headerAt);
     return out;
 }
 

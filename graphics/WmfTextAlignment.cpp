@@ -1,6 +1,6 @@
 #include "graphics/WmfTextAlignment.h"
 
-#include "graphics/LittleEndian.h"
+#include "graphics/WmfRecordStream.h"
 
 #include <QList>
 #include <cstdint>
@@ -8,8 +8,6 @@
 namespace graphics {
 namespace {
 
-constexpr qint64 WmfHeaderBytes = 18;
-constexpr qint64 SizeAt = 6;       // the file's length in words, in the header
 constexpr qint64 MaxRecordAt = 12; // the largest record's length in words
 constexpr qint64 FirstParamAt = 6;
 // Deeper saves than this are not restored: no real drawing nests so far.
@@ -21,11 +19,6 @@ enum Function : std::uint16_t {
     SetTextAlign = 0x012E,
     Eof = 0x0000,
 };
-
-void putU16(QByteArray& bytes, qint64 at, std::uint16_t value) {
-    bytes[at] = char(value & 0xff);
-    bytes[at + 1] = char(value >> 8);
-}
 
 QByteArray setTextAlignRecord(std::uint16_t align) {
     QByteArray record(8, '\0');
@@ -44,23 +37,23 @@ QByteArray withTextAlignmentRestored(const QByteArray& bytes, qint64 headerAt) {
     QByteArray out = bytes.left(headerAt + WmfHeaderBytes);
     qint64 at = headerAt + WmfHeaderBytes;
     for (;;) {
-        const auto words = readU32(bytes, at);
-        const auto function = readU16(bytes, at + 4);
-        if (!words || !function || *words < 3 || qint64(*words) * 2 > bytes.size() - at)
+        const auto frame = wmfRecordAt(bytes, at);
+        if (!frame)
             return bytes; // not a checked file: leave it to the player as it is
-        const qint64 recordBytes = qint64(*words) * 2;
+        const qint64 recordBytes = frame->bytes;
+        const std::uint16_t function = frame->function;
         out += QByteArrayView(bytes).sliced(at, recordBytes);
         const std::optional<std::int16_t> param =
             recordBytes > FirstParamAt + 1 ? readI16(bytes, at + FirstParamAt) : std::nullopt;
         at += recordBytes;
 
-        if (*function == SetTextAlign && param) {
+        if (function == SetTextAlign && param) {
             align = std::uint16_t(*param);
             alignSet = true;
-        } else if (*function == SaveDC) {
+        } else if (function == SaveDC) {
             if (saved.size() < MaxSaved)
                 saved.append(align);
-        } else if (*function == RestoreDC && param) {
+        } else if (function == RestoreDC && param) {
             // A negative level counts back from the newest save, a positive
             // one names a save by its number; anything else restores nothing.
             const qsizetype keep = *param < 0 ? saved.size() + *param : qsizetype(*param) - 1;
@@ -70,15 +63,13 @@ QByteArray withTextAlignmentRestored(const QByteArray& bytes, qint64 headerAt) {
                 if (alignSet)
                     out += setTextAlignRecord(align);
             }
-        } else if (*function == Eof) {
+        } else if (function == Eof) {
             break;
         }
     }
     if (!alignSet)
         return bytes;
-    const auto fileWords = std::uint32_t((out.size() - headerAt) / 2);
-    putU16(out, headerAt + SizeAt, std::uint16_t(fileWords & 0xffff));
-    putU16(out, headerAt + SizeAt + 2, std::uint16_t(fileWords >> 16));
+    setWmfFileLength(out, headerAt);
     // Only a file of records all shorter than the added ones has a smaller largest record.
     const auto maxRecord = readU32(out, headerAt + MaxRecordAt);
     if (maxRecord && *maxRecord < 4) {

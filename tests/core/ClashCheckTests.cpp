@@ -1,5 +1,6 @@
 #include "core/ClashCheck.h"
 #include "platform/NativePath.h"
+#include "support/AsOrdinaryUser.h"
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
@@ -34,25 +35,6 @@ void setModified(const QString& path, const QDateTime& when) {
 void setMode(const QString& path, mode_t mode) {
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
 }
-
-// While alive, the process acts as an ordinary user, for whom a file without
-// read permission is unreadable (root reads everything).
-class AsOrdinaryUser {
-public:
-    AsOrdinaryUser() : root_(::geteuid() == 0) {
-        if (root_ && ::seteuid(65534) != 0)
-            qFatal("cannot act as an ordinary user");
-    }
-    ~AsOrdinaryUser() {
-        if (root_ && ::seteuid(0) != 0)
-            qFatal("cannot act as root again");
-    }
-    AsOrdinaryUser(const AsOrdinaryUser&) = delete;
-    AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
-
-private:
-    bool root_;
-};
 
 using Content = Clash::Content;
 

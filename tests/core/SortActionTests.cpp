@@ -1,6 +1,7 @@
 #include "core/Journal.h"
 #include "core/SortAction.h"
 #include "platform/Trash.h"
+#include "support/AsOrdinaryUser.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -219,27 +220,6 @@ TEST_F(SortActionTest, ARelativeDestinationResolvesAgainstTheCurrentDirectory) {
     EXPECT_TRUE(done);
     EXPECT_TRUE(QFileInfo::exists(dest + "/tama.jpg"));
 }
-
-namespace {
-
-// While alive, the test acts as an ordinary user would: root may delete from a
-// folder without write permission, which is what the next tests need refused.
-class AsOrdinaryUser {
-public:
-    AsOrdinaryUser() : root_(::geteuid() == 0) {
-        if (root_ && ::seteuid(65534) != 0)
-            qFatal("cannot act as an ordinary user");
-    }
-    ~AsOrdinaryUser() {
-        if (root_ && ::seteuid(0) != 0)
-            qFatal("cannot act as root again");
-    }
-
-private:
-    bool root_;
-};
-
-} // namespace
 
 TEST_F(SortActionTest, AMoveWhoseSourceCannotBeDeletedLeavesEverythingAsItWas) {
     // Readable and writable for the ordinary user the sort runs as.
