@@ -1,6 +1,7 @@
 #include "components/cdiroutl/Cdiroutl.h"
 
 #include "components/palette/Palette.h"
+#include "support/AsOrdinaryUser.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -183,6 +185,17 @@ TEST_F(cdiroutlOutline, AFailedSetDirectoryChangesNothingAndANewFolderIsFound) {
     EXPECT_TRUE(events.isEmpty());
     EXPECT_EQ(outline.GetChildNamed("nowhere", itemAt("photos")), TIndexedOutline::InvalidIndex);
     EXPECT_THROW(outline.WalkTree(real("Elsewhere")), EOutlineIndexError);
+
+    // A folder the system refuses to enter: refused, and nothing changed.
+    tree.mkdir("Vol/Locked");
+    ASSERT_EQ(::chmod(QFile::encodeName(real("Vol/Locked")).constData(), 0), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(root).constData(), 0755), 0);
+    {
+        const AsOrdinaryUser user;
+        EXPECT_THROW(outline.SetDirectory(real("Vol/Locked")), EOutlineDirectoryError);
+        EXPECT_EQ(outline.Directory(), real("Vol/docs"));
+        EXPECT_EQ(QDir::currentPath(), real("Vol/docs"));
+    }
 
     // Made after its parent was read: that level is read again.
     tree.mkdir("Vol/Photos/Nowhere");
