@@ -36,6 +36,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -73,7 +74,12 @@ TfrmMain::TfrmMain(Prompter& prompter, QWidget* parent)
     buildMenu();
     clashMarks_ = new ClashMarks(lvDirList, tbNum, this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    move(283, 247);
+    // The form's place, moved onto the screen where a small screen at a high
+    // scale would leave part of the window off it.
+    const QRect place(QPoint(283, 247), sizeHint());
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : place;
+    move(placeOnScreen(place, area, QRect(area.topLeft(), place.size())).topLeft());
 
     helpOpener = [](const QString& file) { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
 
