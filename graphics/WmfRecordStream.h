@@ -7,6 +7,7 @@
 #include "graphics/LittleEndian.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -40,6 +41,28 @@ inline void setWmfFileLength(QByteArray& wmf, qint64 headerAt) {
     const auto fileWords = std::uint32_t((wmf.size() - headerAt) / 2);
     putU16(wmf, headerAt + SizeAt, std::uint16_t(fileWords & 0xffff));
     putU16(wmf, headerAt + SizeAt + 2, std::uint16_t(fileWords >> 16));
+}
+
+// Sets the header's largest-record length (in words) to that of the largest
+// record `wmf` holds. libwmf sizes its record buffer from that field alone, so
+// a damaged header would have it ask for gigabytes, and passes that add
+// records would otherwise have to keep it right themselves.
+inline void setWmfLargestRecord(QByteArray& wmf, qint64 headerAt) {
+    constexpr qint64 MaxRecordAt = 12;
+    if (wmf.size() < headerAt + WmfHeaderBytes)
+        return;
+    qint64 largest = 3;
+    for (qint64 at = headerAt + WmfHeaderBytes;;) {
+        const auto frame = wmfRecordAt(wmf, at);
+        if (!frame)
+            break;
+        largest = std::max(largest, frame->bytes / 2);
+        at += frame->bytes;
+        if (frame->function == 0x0000)
+            break;
+    }
+    putU16(wmf, headerAt + MaxRecordAt, std::uint16_t(largest & 0xffff));
+    putU16(wmf, headerAt + MaxRecordAt + 2, std::uint16_t(largest >> 16));
 }
 
 } // namespace graphics

@@ -3,6 +3,7 @@
 #include "graphics/PictureLimits.h"
 #include "graphics/WmfObjectTable.h"
 #include "graphics/WmfPlayback.h"
+#include "graphics/WmfRecordStream.h"
 #include "graphics/WmfText.h"
 #include "graphics/WmfTextAlignment.h"
 
@@ -86,6 +87,7 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     // libwmf only reads the buffer, but its interface is not const.
     WmfPlayback playback = wmfPlayback(
         withTextAlignmentRestored(withOwnObjectSlots(bytes, headerAt), headerAt), layout, size);
+    setWmfLargestRecord(playback.bytes, headerAt);
     if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(playback.bytes.data()),
                      playback.bytes.size()) != wmf_E_None)
         return {};

@@ -8,7 +8,6 @@
 namespace graphics {
 namespace {
 
-constexpr qint64 MaxRecordAt = 12; // the largest record's length in words
 constexpr qint64 FirstParamAt = 6;
 // Deeper saves than this are not restored: no real drawing nests so far.
 constexpr qsizetype MaxSaved = 1024;
@@ -70,12 +69,7 @@ QByteArray withTextAlignmentRestored(const QByteArray& bytes, qint64 headerAt) {
     if (!alignSet)
         return bytes;
     setWmfFileLength(out, headerAt);
-    // Only a file of records all shorter than the added ones has a smaller largest record.
-    const auto maxRecord = readU32(out, headerAt + MaxRecordAt);
-    if (maxRecord && *maxRecord < 4) {
-        putU16(out, headerAt + MaxRecordAt, 4);
-        putU16(out, headerAt + MaxRecordAt + 2, 0);
-    }
+    setWmfLargestRecord(out, headerAt);
     return out;
 }
 
