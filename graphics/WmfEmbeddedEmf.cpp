@@ -1,14 +1,13 @@
 #include "graphics/WmfEmbeddedEmf.h"
 
-#include "graphics/LittleEndian.h"
 #include "graphics/PictureLimits.h"
+#include "graphics/WmfRecordStream.h"
 
 #include <cstdint>
 
 namespace graphics {
 namespace {
 
-constexpr qint64 WmfHeaderBytes = 18;
 constexpr std::uint16_t Escape = 0x0626;
 constexpr std::uint16_t EnhancedMetafile = 0x000F;
 constexpr std::uint32_t CommentIdentifier = 0x43464D57; // "WMFC"
@@ -34,16 +33,16 @@ QByteArray embeddedEmf(QByteArrayView bytes, qint64 headerAt) {
     qint64 total = -1;
     qint64 at = headerAt + WmfHeaderBytes;
     for (;;) {
-        const auto words = readU32(bytes, at);
-        const auto function = readU16(bytes, at + 4);
-        if (!words || !function || *words < 3 || qint64(*words) * 2 > bytes.size() - at)
+        const auto frame = wmfRecordAt(bytes, at);
+        if (!frame)
             return {};
-        const qint64 recordBytes = qint64(*words) * 2;
-        if (*function == 0x0000)
+        const qint64 recordBytes = frame->bytes;
+        const std::uint16_t function = frame->function;
+        if (function == 0x0000)
             break;
         const QByteArrayView record = bytes.sliced(at, recordBytes);
         at += recordBytes;
-        if (*function != Escape || readU16(record, EscapeFunctionAt) != EnhancedMetafile)
+        if (function != Escape || readU16(record, EscapeFunctionAt) != EnhancedMetafile)
             continue;
         const auto byteCount = readU16(record, ByteCountAt);
         const auto chunkSize = readU32(record, ChunkSizeAt);

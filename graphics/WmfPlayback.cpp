@@ -1,7 +1,7 @@
 #include "graphics/WmfPlayback.h"
 
-#include "graphics/LittleEndian.h"
 #include "graphics/WmfObjectTable.h"
+#include "graphics/WmfRecordStream.h"
 
 #include <QList>
 #include <cstdint>
@@ -11,7 +11,6 @@ namespace graphics {
 namespace {
 
 constexpr qint64 PlaceableBytes = 22;
-constexpr qint64 WmfHeaderBytes = 18;
 constexpr qint64 FirstRecordAt = PlaceableBytes + WmfHeaderBytes;
 constexpr int Anisotropic = 8;
 // Device units per picture pixel: a finer viewport than the pixels keeps
@@ -106,19 +105,17 @@ Viewport viewportAtFirstDrawing(QByteArrayView bytes, Viewport viewport) {
     QList<Viewport> saved;
     qint64 at = FirstRecordAt;
     for (;;) {
-        const auto words = readU32(bytes, at);
-        const auto function = readU16(bytes, at + 4);
-        if (!words || !function || *words < 3 || !drawsNothing(*function))
+        const auto frame = wmfRecordAt(bytes, at);
+        if (!frame || !drawsNothing(frame->function))
             return viewport;
-        const qint64 recordBytes = qint64(*words) * 2;
-        if (recordBytes > bytes.size() - at)
-            return viewport;
+        const qint64 recordBytes = frame->bytes;
+        const std::uint16_t function = frame->function;
         // Parameters are stored last first.
         const auto param = [&](int i) -> double {
             const auto v = 6 + 2 * i < recordBytes ? readI16(bytes, at + 6 + 2 * i) : std::nullopt;
             return v ? double(*v) : 0.0;
         };
-        switch (*function) {
+        switch (function) {
         case SetMapMode:
             viewport.mapMode = int(param(0));
             break;
