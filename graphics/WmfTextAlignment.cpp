@@ -68,8 +68,8 @@ QByteArray withTextAlignmentRestored(const QByteArray& bytes, qint64 headerAt) {
     }
     if (!alignSet)
         return bytes;
+    // The largest-record field is set from the records before the file is played.
     setWmfFileLength(out, headerAt);
-    setWmfLargestRecord(out, headerAt);
     return out;
 }
 
