@@ -309,10 +309,11 @@ void TfrmMain::takePicture(const decoder::PictureResult& result) {
         waiting_->quit();
 }
 
-void TfrmMain::showInPane(const QImage& image) {
+void TfrmMain::showInPane(QImage image) {
+    // By value: the image may be paneImage_ itself, emptied here.
     paneUpdate_->stop();
     paneImage_ = QImage();
-    imgPreview->setPicture(std::make_unique<DecodedPicture>(image));
+    imgPreview->setPicture(std::make_unique<DecodedPicture>(std::move(image)));
 }
 
 void TfrmMain::ShowLargeView() {

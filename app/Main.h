@@ -135,7 +135,7 @@ private:
     void buildMenu();
     void loadStoredState();
     // Shows `image` in the pane now (a later one waiting for the pane is dropped).
-    void showInPane(const QImage& image);
+    void showInPane(QImage image);
     // LoadPlugins() in two halves: the decoders start loading, then the window
     // waits for what they loaded.
     void startLoadingPlugins();

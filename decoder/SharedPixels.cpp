@@ -66,7 +66,7 @@ QImage mapSharedPixels(int descriptor, const DecodeResult& result) {
         ::close(descriptor);
         return {};
     }
-    void* address = ::mmap(nullptr, std::size_t(length), PROT_READ, MAP_SHARED, descriptor, 0);
+    void* address = ::mmap(nullptr, std::size_t(length), PROT_READ, MAP_SHARED | MAP_POPULATE, descriptor, 0);
     ::close(descriptor);
     if (address == MAP_FAILED)
         return {};

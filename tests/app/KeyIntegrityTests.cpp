@@ -6,6 +6,7 @@
 #include "app/LargeView.h"
 #include "app/Main.h"
 #include "dialogs/MessageBoxPrompter.h"
+#include "graphics/PicturePreview.h"
 
 #include <QApplication>
 #include <QImage>
@@ -214,6 +215,12 @@ TEST_F(KeyIntegrity, TheLargeViewSortsWithTheSameKeysFollowsAndKeepsItsPlace) {
     view->numberButtons[0]->click();
     EXPECT_TRUE(QFileInfo::exists(tmp.file("sorted/p3.bmp")));
     EXPECT_EQ(view->windowTitle(), "p9.bmp (4 × 3)");
+    // The pane behind it follows once the view has painted.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const Picture* shown = window.imgPreview->picture();
+        return shown && !shown->image().isNull() &&
+               shown->image().pixelColor(0, 0) == QColor(Qt::blue);
+    }));
     EXPECT_TRUE(view->findChild<QLabel*>()->text().isEmpty() ||
                 view->findChild<QLabel*>()->text() == PictureBrowser::EndOfSearchText);
 
