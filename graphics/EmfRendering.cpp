@@ -1,5 +1,6 @@
 #include "graphics/EmfBitmaps.h"
 #include "graphics/EmfNullPenShapes.h"
+#include "graphics/EmfTextGlyphs.h"
 #include "graphics/GraphicErrors.h"
 #include "graphics/MetafileRendering.h"
 #include "graphics/PictureLimits.h"
@@ -61,7 +62,8 @@ QByteArray convertToSvg(const Converter& converter, const QByteArray& bytes, QSi
     options.imgHeight = size.height();
 
     // The converter only reads its input, but its interface is not const.
-    QByteArray data = emfWithPlainBitmaps(emfWithNullPenShapesAsPaths(bytes));
+    QByteArray data =
+        emfWithTextPlacedByGlyph(emfWithPlainBitmaps(emfWithNullPenShapesAsPaths(bytes)));
     char* svg = nullptr;
     size_t svgLength = 0;
     const int ok = converter.convert(data.data(), size_t(data.size()), &svg, &svgLength, &options);

@@ -1,0 +1,351 @@
+#include "graphics/EmfTextGlyphs.h"
+
+#include "graphics/LittleEndian.h"
+
+#include <QChar>
+#include <QHash>
+#include <QList>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <span>
+
+namespace graphics {
+namespace {
+
+enum Type : std::uint32_t {
+    SetWindowExtEx = 9,
+    SetViewportExtEx = 11,
+    Eof = 14,
+    SetMapMode = 17,
+    SetTextAlign = 22,
+    ScaleViewportExtEx = 31,
+    ScaleWindowExtEx = 32,
+    SaveDc = 33,
+    RestoreDc = 34,
+    SetWorldTransform = 35,
+    ModifyWorldTransform = 36,
+    SelectObject = 37,
+    CreatePen = 38,
+    CreateBrushIndirect = 39,
+    DeleteObject = 40,
+    CreatePalette = 49,
+    ExtCreateFontIndirectW = 82,
+    ExtTextOutW = 84,
+    CreateMonoBrush = 93,
+    CreateDibPatternBrushPt = 94,
+    ExtCreatePen = 95,
+    CreateColorSpace = 99,
+    CreateColorSpaceW = 122,
+};
+
+// EMR_EXTTEXTOUTW: the fixed part, then the string and the advances.
+constexpr qint64 TextFixedSize = 76;
+constexpr qint64 ReferenceAt = 36;
+constexpr qint64 CharCountAt = 44;
+constexpr qint64 StringOffsetAt = 48;
+constexpr qint64 OptionsAt = 52;
+constexpr qint64 AdvancesOffsetAt = 72;
+
+constexpr std::uint32_t EtoOpaque = 0x0002;
+constexpr std::uint32_t EtoGlyphIndex = 0x0010;
+constexpr std::uint32_t EtoRtlReading = 0x0080;
+constexpr std::uint32_t EtoPdy = 0x2000;
+constexpr std::uint32_t TaUpdateCp = 0x0001;
+constexpr std::uint32_t TaHorizontal = 0x0006;
+constexpr std::uint32_t TaRight = 0x0002;
+constexpr std::uint32_t TaCenter = 0x0006;
+constexpr std::uint32_t TaRtlReading = 0x0100;
+constexpr std::int32_t MmIsotropic = 7;
+constexpr std::int32_t MmAnisotropic = 8;
+constexpr std::uint32_t MwtIdentity = 1;
+constexpr std::uint32_t MwtSet = 4;
+
+constexpr qsizetype MaxSaved = 1024;
+// Past this many added bytes the rest of the text keeps its runs.
+constexpr qint64 MaxAddedBytes = qint64(64) * 1024 * 1024;
+
+// What decides whether a string may be split, as the drawing goes.
+struct DcState {
+    std::uint32_t align = 0;
+    bool fontRotated = false;
+    std::int32_t mapMode = 1;
+    bool windowFlipped = false;   // the window's x extent is negative
+    bool viewportFlipped = false; // the viewport's
+    bool plainTransform = true;   // no rotation, shear or mirroring in x
+
+    [[nodiscard]] bool mirrored() const {
+        return (mapMode == MmIsotropic || mapMode == MmAnisotropic) &&
+               windowFlipped != viewportFlipped;
+    }
+};
+
+std::uint32_t u32(QByteArrayView bytes, qint64 at) {
+    return readU32(bytes, at).value_or(0);
+}
+
+std::int32_t i32(QByteArrayView bytes, qint64 at) {
+    return readI32(bytes, at).value_or(0);
+}
+
+float f32(QByteArrayView bytes, qint64 at) {
+    const std::uint32_t bits = u32(bytes, at);
+    float value;
+    static_assert(sizeof value == sizeof bits);
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+void putU32(QByteArray& bytes, qint64 at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char((value >> (8 * i)) & 0xff);
+}
+
+// An XFORM that keeps text running left to right along x.
+bool isPlainTransform(QByteArrayView rec) {
+    return f32(rec, 8) > 0 && f32(rec, 12) == 0 && f32(rec, 16) == 0;
+}
+
+bool splittable(QChar c) {
+    if (c.isSurrogate() || c.isMark() || c.category() == QChar::Other_Format)
+        return false;
+    switch (c.script()) {
+    case QChar::Script_Common:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Hangul:
+    case QChar::Script_Bopomofo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// One record per glyph, each at the place its advances give it.
+struct Glyphs {
+    QByteArray records; // empty when the text record must stay as it is
+    qint64 count = 0;
+};
+
+// A glyph's text record: the original's fixed part with the glyph's place,
+// characters and advances.
+QByteArray glyphRecord(QByteArrayView rec, std::int32_t x, std::uint32_t options,
+                       std::span<const QChar> text, std::span<const qint64> advances) {
+    const auto count = qint64(text.size());
+    const qint64 advancesAt = TextFixedSize + (2 * count + 3) / 4 * 4;
+    const qint64 size = advancesAt + 4 * count;
+    QByteArray glyph = rec.first(TextFixedSize).toByteArray();
+    glyph.resize(size, '\0');
+    putU32(glyph, 4, std::uint32_t(size));
+    putU32(glyph, ReferenceAt, std::uint32_t(x));
+    putU32(glyph, CharCountAt, std::uint32_t(count));
+    putU32(glyph, StringOffsetAt, std::uint32_t(TextFixedSize));
+    putU32(glyph, OptionsAt, options);
+    putU32(glyph, AdvancesOffsetAt, std::uint32_t(advancesAt));
+    for (qint64 i = 0; i < count; ++i) {
+        glyph[TextFixedSize + 2 * i] = char(text[i].unicode() & 0xff);
+        glyph[TextFixedSize + 2 * i + 1] = char(text[i].unicode() >> 8);
+        putU32(glyph, advancesAt + 4 * i, std::uint32_t(std::int32_t(advances[i])));
+    }
+    return glyph;
+}
+
+Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc) {
+    const qint64 size = rec.size();
+    if (size < TextFixedSize || dc.fontRotated || dc.mirrored() || !dc.plainTransform ||
+        (dc.align & (TaUpdateCp | TaRtlReading)))
+        return {};
+    const std::uint32_t options = u32(rec, OptionsAt);
+    if (options & (EtoGlyphIndex | EtoRtlReading | EtoPdy))
+        return {};
+    const qint64 count = u32(rec, CharCountAt);
+    const qint64 stringAt = u32(rec, StringOffsetAt);
+    const qint64 advancesAt = u32(rec, AdvancesOffsetAt);
+    if (count < 2 || advancesAt == 0 || stringAt < TextFixedSize || advancesAt < TextFixedSize ||
+        stringAt > size || advancesAt > size || count > (size - stringAt) / 2 ||
+        count > (size - advancesAt) / 4)
+        return {};
+
+    QList<QChar> text;
+    QList<qint64> advances;
+    qint64 total = 0;
+    for (qint64 i = 0; i < count; ++i) {
+        const QChar c(*readU16(rec, stringAt + 2 * i));
+        if (!splittable(c))
+            return {};
+        text.append(c);
+        advances.append(i32(rec, advancesAt + 4 * i));
+        total += advances.back();
+    }
+
+    const std::uint32_t horizontal = dc.align & TaHorizontal;
+    const qint64 x = i32(rec, ReferenceAt);
+    // Twice the glyph's reference x, so a centred glyph needs no rounding until the end.
+    qint64 twiceX = horizontal == TaCenter  ? 2 * x - total
+                    : horizontal == TaRight ? 2 * (x - total)
+                                            : 2 * x;
+    Glyphs glyphs;
+    for (qint64 first = 0, end = 0; first < count; first = end) {
+        // Characters after the first with no advance of their own share its
+        // glyph (a ligature, as the writer's font drew it).
+        qint64 advance = advances[first];
+        bool blank = text[first].isSpace();
+        for (end = first + 1; end < count && advances[end] == 0; ++end)
+            blank = blank && text[end].isSpace();
+        for (qint64 i = first + 1; i < end; ++i)
+            advance += advances[i];
+        const qint64 twiceRef = horizontal == TaCenter  ? twiceX + advance
+                                : horizontal == TaRight ? twiceX + 2 * advance
+                                                        : twiceX;
+        twiceX += 2 * advance;
+        // The first glyph keeps the background box; the others must not paint over it.
+        if (first > 0 && blank)
+            continue;
+        const qint64 ref = twiceRef / 2;
+        if (ref < std::numeric_limits<std::int32_t>::min() ||
+            ref > std::numeric_limits<std::int32_t>::max())
+            return {};
+        glyphs.records +=
+            glyphRecord(rec, std::int32_t(ref), first == 0 ? options : options & ~EtoOpaque,
+                        std::span(std::as_const(text)).subspan(first, end - first),
+                        std::span(std::as_const(advances)).subspan(first, end - first));
+        ++glyphs.count;
+    }
+    return glyphs;
+}
+
+// Follows the records that change what splittable() and splitIntoGlyphs() ask.
+class DcTracker {
+public:
+    DcState dc;
+
+    void follow(std::uint32_t type, QByteArrayView rec) {
+        const qint64 size = rec.size();
+        switch (type) {
+        case SetTextAlign:
+            dc.align = u32(rec, 8);
+            break;
+        case SetMapMode:
+            dc.mapMode = i32(rec, 8);
+            break;
+        case SetWindowExtEx:
+            dc.windowFlipped = i32(rec, 8) < 0;
+            break;
+        case SetViewportExtEx:
+            dc.viewportFlipped = i32(rec, 8) < 0;
+            break;
+        case ScaleWindowExtEx:
+            dc.windowFlipped ^= (i32(rec, 8) < 0) != (i32(rec, 12) < 0);
+            break;
+        case ScaleViewportExtEx:
+            dc.viewportFlipped ^= (i32(rec, 8) < 0) != (i32(rec, 12) < 0);
+            break;
+        case SetWorldTransform:
+            dc.plainTransform = isPlainTransform(rec);
+            break;
+        case ModifyWorldTransform: {
+            const std::uint32_t mode = u32(rec, 32);
+            if (mode == MwtIdentity)
+                dc.plainTransform = true;
+            else if (mode == MwtSet)
+                dc.plainTransform = isPlainTransform(rec);
+            else // products of plain transforms stay plain
+                dc.plainTransform = dc.plainTransform && isPlainTransform(rec);
+            break;
+        }
+        case ExtCreateFontIndirectW:
+            if (size >= 28)
+                fonts_.insert(u32(rec, 8), i32(rec, 20) % 3600 != 0);
+            break;
+        case CreatePen:
+        case CreateBrushIndirect:
+        case CreatePalette:
+        case CreateMonoBrush:
+        case CreateDibPatternBrushPt:
+        case ExtCreatePen:
+        case CreateColorSpace:
+        case CreateColorSpaceW:
+        case DeleteObject:
+            fonts_.remove(u32(rec, 8));
+            break;
+        case SelectObject: {
+            const std::uint32_t handle = u32(rec, 8);
+            if (fonts_.contains(handle))
+                dc.fontRotated = fonts_.value(handle);
+            else if (handle >= StockFontFirst && handle <= StockFontLast)
+                dc.fontRotated = false;
+            break;
+        }
+        case SaveDc:
+            if (saved_.size() < MaxSaved)
+                saved_.append(dc);
+            break;
+        case RestoreDc: {
+            // A negative level counts back from the newest save, a positive
+            // one names a save by its number; anything else restores nothing.
+            const std::int32_t level = i32(rec, 8);
+            const qsizetype keep = level < 0 ? saved_.size() + level : qsizetype(level) - 1;
+            if (keep >= 0 && keep < saved_.size()) {
+                dc = saved_[keep];
+                saved_.resize(keep);
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+private:
+    static constexpr std::uint32_t StockFontFirst = 0x8000000Au;
+    static constexpr std::uint32_t StockFontLast = 0x80000011u;
+    QHash<std::uint32_t, bool> fonts_; // handle → the font is rotated
+    QList<DcState> saved_;
+};
+
+} // namespace
+
+QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes) {
+    DcTracker tracker;
+    QByteArray out;
+    bool changed = false;
+    qint64 addedRecords = 0;
+    qint64 at = 0;
+    for (;;) {
+        const std::uint32_t type = u32(bytes, at);
+        const qint64 size = u32(bytes, at + 4);
+        if (size < 8 || size > bytes.size() - at)
+            return bytes; // not a checked file: leave it to the converter as it is
+        const QByteArrayView rec = QByteArrayView(bytes).sliced(at, size);
+        at += size;
+
+        if (type == ExtTextOutW && out.size() - at < MaxAddedBytes) {
+            const Glyphs glyphs = splitIntoGlyphs(rec, tracker.dc);
+            if (glyphs.count > 0) {
+                out += glyphs.records;
+                changed = true;
+                addedRecords += glyphs.count - 1;
+                continue;
+            }
+        }
+        out += rec;
+        tracker.follow(type, rec);
+        if (type == Eof)
+            break;
+    }
+    if (!changed)
+        return bytes;
+    out += QByteArrayView(bytes).sliced(at).toByteArray();
+    // The header counts the file's bytes and records.
+    if (out.size() >= 56 && out.size() <= std::numeric_limits<std::uint32_t>::max()) {
+        putU32(out, 48, std::uint32_t(out.size()));
+        putU32(out, 52, u32(out, 52) + std::uint32_t(addedRecords));
+    }
+    return out;
+}
+
+} // namespace graphics
