@@ -83,7 +83,8 @@ void TfrmLargeView::showPicture(std::unique_ptr<Picture> picture, const QString&
                        .arg(platform::displayPath(platform::fileNameOf(path)))
                        .arg(pixelSize.width())
                        .arg(pixelSize.height()));
-    status_->clear();
+    if (!status_->text().isEmpty()) // a cleared label lays the window out again
+        status_->clear();
 }
 
 void TfrmLargeView::showStatus(const QString& text) {

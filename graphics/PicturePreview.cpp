@@ -26,8 +26,15 @@ void PicturePreview::loadFromFile(const QString& path, const PictureFormats& for
 void PicturePreview::setPicture(std::unique_ptr<Picture> picture) {
     picture_ = std::move(picture);
     cache_.setSource(picture_ ? picture_->image() : QImage());
-    update();
+    // Only where the picture before was and where this one goes: around
+    // them the pane shows its background already, and a screen-sized pane
+    // filled again would cost as much as the picture.
+    update(QRegion(drawnAt_) | pictureRect());
     emit pictureChanged();
+}
+
+QRect PicturePreview::pictureRect() const {
+    return hasPicture() ? fittedRect(picture_->image().size(), size()) : QRect();
 }
 
 void PicturePreview::clear() {
@@ -44,19 +51,16 @@ QSize PicturePreview::sizeHint() const {
 
 void PicturePreview::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.setClipRegion(event->region());
     const QBrush background = palette().brush(backgroundRole());
-    const QRect target = hasPicture() ? fittedRect(picture_->image().size(), size()) : QRect();
+    const QRect target = pictureRect();
     const QImage& image = cache_.imageFor(target.size(), devicePixelRatioF());
-    if (image.isNull()) {
-        painter.fillRect(rect(), background);
-        return;
-    }
-    // Only where the picture leaves room, or shows through.
-    const QRegion around = QRegion(rect()).subtracted(image.hasAlphaChannel() ? QRegion() : target);
-    for (const QRect& part : around)
+    drawnAt_ = image.isNull() ? QRect() : target;
+    // The background only where the picture leaves room, or shows through.
+    const bool opaque = !image.isNull() && !image.hasAlphaChannel();
+    for (const QRect& part : event->region().subtracted(opaque ? QRegion(target) : QRegion()))
         painter.fillRect(part, background);
-    painter.drawImage(target.topLeft(), image);
+    if (!image.isNull())
+        painter.drawImage(target.topLeft(), image);
 }
 
 void PicturePreview::mouseDoubleClickEvent(QMouseEvent* event) {

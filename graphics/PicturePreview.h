@@ -46,6 +46,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // Where the picture goes in the pane now; empty without one.
+    [[nodiscard]] QRect pictureRect() const;
+
     std::unique_ptr<Picture> picture_;
+    // Where the last paint put a picture: all else shows the background.
+    QRect drawnAt_;
     StretchCache cache_;
 };

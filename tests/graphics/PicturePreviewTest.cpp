@@ -6,7 +6,10 @@
 #include "graphics/StretchCache.h"
 #include "support/TempDir.h"
 
+#include <QCoreApplication>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -130,4 +133,32 @@ TEST(PicturePreview, TransparentPartsShowTheBackgroundColour) {
     const QImage shown = preview.grab().toImage();
     EXPECT_EQ(shown.pixelColor(8, 32), QColor(Qt::yellow));
     EXPECT_EQ(shown.pixelColor(56, 32), QColor(Qt::blue));
+}
+
+TEST(PicturePreview, TheNextPictureLeavesNothingOfTheOneBeforeOnScreen) {
+    TempDir dir;
+    const QString wide = dir.write("wide.bmp", encoded(halves(100, 50, Qt::red, Qt::red), "bmp"));
+    PicturePreview preview;
+    QPalette palette = preview.palette();
+    palette.setColor(QPalette::Window, Qt::yellow);
+    preview.setPalette(palette);
+    preview.resize(100, 50);
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    const auto onScreen = [&] {
+        QCoreApplication::processEvents();
+        return preview.screen()->grabWindow(preview.winId()).toImage();
+    };
+    preview.loadFromFile(wide);
+    ASSERT_EQ(onScreen().pixelColor(5, 25), QColor(Qt::red));
+
+    // The tall one covers the middle only: the wide one's sides turn background.
+    preview.loadFromFile(tallPicture(dir));
+    const QImage shown = onScreen();
+    EXPECT_EQ(shown.pixelColor(5, 25), QColor(Qt::yellow));
+    EXPECT_EQ(shown.pixelColor(45, 25), QColor(Qt::red));
+    EXPECT_EQ(shown.pixelColor(55, 25), QColor(Qt::blue));
+
+    preview.clear();
+    EXPECT_EQ(onScreen().pixelColor(45, 25), QColor(Qt::yellow));
 }
