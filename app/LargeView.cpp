@@ -1,5 +1,6 @@
 #include "app/LargeView.h"
 
+#include "core/PictureBrowser.h"
 #include "graphics/Picture.h"
 #include "graphics/PicturePreview.h"
 #include "platform/NativePath.h"
@@ -50,6 +51,11 @@ TfrmLargeView::TfrmLargeView(std::function<void(QChar&)> keyHandler, QWidget* pa
         row->addWidget(button);
     }
     status_ = new QLabel(this);
+    // The end of the search is told here: the view is never made so narrow
+    // that the buttons leave no room for it.
+    status_->setMinimumWidth(
+        status_->fontMetrics().horizontalAdvance(PictureBrowser::EndOfSearchText) +
+        2 * status_->margin());
     row->addWidget(status_, 1);
     layout->addLayout(row);
     setFocusPolicy(Qt::StrongFocus);
