@@ -88,8 +88,13 @@ QRectF converterTarget(const EmfLayout& layout, QSize size) {
     const double boundsH = double(bounds.bottom()) - bounds.top();
     if (!(frame.width() > 0 && frame.height() > 0 && boundsW > 0 && boundsH > 0))
         return whole;
-    const double sx = size.width() / frame.width();
-    const double sy = size.height() / frame.height();
+    // The frame at its natural size, not stretched over the whole pixels
+    // the picture was rounded up or down to.
+    const QSizeF natural = layout.naturalSize;
+    const double shrink =
+        std::min(1.0, MaxRenderedSide / std::max(natural.width(), natural.height()));
+    const double sx = natural.width() * shrink / frame.width();
+    const double sy = natural.height() * shrink / frame.height();
     const QRectF target((bounds.left() - frame.left()) * sx, (bounds.top() - frame.top()) * sy,
                         boundsW * sx, boundsH * sy);
     constexpr double MaxRatio = 16;
