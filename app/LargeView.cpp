@@ -85,10 +85,14 @@ void TfrmLargeView::open() {
 void TfrmLargeView::showPicture(std::unique_ptr<Picture> picture, const QString& path,
                                 QSize pixelSize) {
     preview_->setPicture(std::move(picture));
-    setWindowTitle(QStringLiteral("%1 (%2 × %3)")
-                       .arg(platform::displayPath(platform::fileNameOf(path)))
-                       .arg(pixelSize.width())
-                       .arg(pixelSize.height()));
+    // The title follows the picture's paint: the window manager redraws the
+    // frame for it, and the picture is what the key was for.
+    const QString title = QStringLiteral("%1 (%2 × %3)")
+                              .arg(platform::displayPath(platform::fileNameOf(path)))
+                              .arg(pixelSize.width())
+                              .arg(pixelSize.height());
+    QMetaObject::invokeMethod(
+        this, [this, title] { setWindowTitle(title); }, Qt::QueuedConnection);
     if (!status_->text().isEmpty()) // a cleared label lays the window out again
         status_->clear();
 }
