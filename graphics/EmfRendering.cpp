@@ -1,5 +1,6 @@
 #include "graphics/EmfBitmaps.h"
 #include "graphics/EmfNullPenShapes.h"
+#include "graphics/EmfSvgImages.h"
 #include "graphics/EmfTextGlyphs.h"
 #include "graphics/GraphicErrors.h"
 #include "graphics/MetafileRendering.h"
@@ -119,7 +120,8 @@ QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
     if (size.isEmpty())
         throw EInvalidGraphic(QStringLiteral("メタファイルの大きさが不正です"));
 
-    const QByteArray svg = convertToSvg(convert, bytes, size);
+    const QRectF target = converterTarget(layout, size);
+    const QByteArray svg = svgWithImagesOnWholePixels(convertToSvg(convert, bytes, size), target);
     if (svg.isEmpty())
         throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
 
@@ -133,7 +135,7 @@ QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
     paper.fill(Qt::white);
     QPainter painter(&paper);
     painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, converterTarget(layout, size));
+    renderer.render(&painter, target);
     painter.end();
     return paper;
 }
