@@ -131,6 +131,14 @@ struct Glyphs {
     qint64 count = 0;
 };
 
+QByteArray textAlignRecord(std::uint32_t align) {
+    QByteArray out(12, '\0');
+    putU32(out, 0, SetTextAlign);
+    putU32(out, 4, 12);
+    putU32(out, 8, align);
+    return out;
+}
+
 // A glyph's text record: the original's fixed part with the glyph's place,
 // characters and advances.
 QByteArray glyphRecord(QByteArrayView rec, std::int32_t x, std::uint32_t options,
@@ -182,13 +190,15 @@ Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc) {
         total += advances.back();
     }
 
+    // Each glyph is set left-aligned at its own place: centred or
+    // right-aligned one by one they would sit by the font's widths, not the
+    // record's. The alignment in force comes back after them.
     const std::uint32_t horizontal = dc.align & TaHorizontal;
     const qint64 x = i32(rec, ReferenceAt);
-    // Twice the glyph's reference x, so a centred glyph needs no rounding until the end.
-    qint64 twiceX = horizontal == TaCenter  ? 2 * x - total
-                    : horizontal == TaRight ? 2 * (x - total)
-                                            : 2 * x;
+    qint64 left = horizontal == TaCenter ? x - total / 2 : horizontal == TaRight ? x - total : x;
     Glyphs glyphs;
+    if (horizontal != 0)
+        glyphs.records += textAlignRecord(dc.align & ~TaHorizontal);
     for (qint64 first = 0, end = 0; first < count; first = end) {
         // Characters after the first with no advance of their own share its
         // glyph (a ligature, as the writer's font drew it).
@@ -198,14 +208,11 @@ Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc) {
             blank = blank && text[end].isSpace();
         for (qint64 i = first + 1; i < end; ++i)
             advance += advances[i];
-        const qint64 twiceRef = horizontal == TaCenter  ? twiceX + advance
-                                : horizontal == TaRight ? twiceX + 2 * advance
-                                                        : twiceX;
-        twiceX += 2 * advance;
+        const qint64 ref = left;
+        left += advance;
         // The first glyph keeps the background box; the others must not paint over it.
         if (first > 0 && blank)
             continue;
-        const qint64 ref = twiceRef / 2;
         if (ref < std::numeric_limits<std::int32_t>::min() ||
             ref > std::numeric_limits<std::int32_t>::max())
             return {};
@@ -214,6 +221,10 @@ Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc) {
                         std::span(std::as_const(text)).subspan(first, end - first),
                         std::span(std::as_const(advances)).subspan(first, end - first));
         ++glyphs.count;
+    }
+    if (horizontal != 0) {
+        glyphs.records += textAlignRecord(dc.align);
+        glyphs.count += 2;
     }
     return glyphs;
 }

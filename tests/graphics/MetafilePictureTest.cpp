@@ -299,6 +299,40 @@ TEST(MetafilePicture, DrawsWmfTextOnItsBaselineAndInRecordOrder) {
         EXPECT_TRUE(near(image.pixelColor(150, y), Qt::blue)) << "text over the shape at y=" << y;
 }
 
+// EMF text set at the advances its record gives, not the font's own, in each
+// horizontal alignment: two letters 40 pixels apart, the pair 80 wide.
+TEST(MetafilePicture, PlacesEmfTextAtItsRecordedAdvances) {
+    struct Case {
+        quint32 align; // TA_BASELINE with TA_LEFT, TA_CENTER, TA_RIGHT
+        int x;
+        int pairLeft;
+    };
+    for (const Case& c : {Case{24, 20, 20}, Case{24 | 6, 100, 60}, Case{24 | 2, 180, 100}}) {
+        EmfWriter emf(QRect(0, 0, 200, 40));
+        emf.useFont(-24, QStringLiteral("DejaVu Sans"));
+        emf.record(22, {c.align}); // SetTextAlign
+        emf.textOut(QPoint(c.x, 30), QStringLiteral("II"), {40, 40});
+        MetafilePicture picture;
+        picture.loadFromData(emf.finish());
+        const QImage image = picture.image();
+        // Where each run of inked columns starts.
+        QList<int> starts;
+        bool inked = false;
+        for (int x = 0; x < image.width(); ++x) {
+            bool dark = false;
+            for (int y = 0; y < image.height() && !dark; ++y)
+                dark = qGray(image.pixel(x, y)) < 128;
+            if (dark && !inked)
+                starts.append(x);
+            inked = dark;
+        }
+        ASSERT_EQ(starts.size(), 2) << "alignment " << c.align;
+        EXPECT_GE(starts[0], c.pairLeft) << "alignment " << c.align;
+        EXPECT_LE(starts[0], c.pairLeft + 6) << "alignment " << c.align;
+        EXPECT_NEAR(starts[1] - starts[0], 40, 1) << "alignment " << c.align;
+    }
+}
+
 // A WMF carrying an EMF copy of its drawing in escape records is drawn from
 // the copy; a copy whose pieces do not add up is passed over for the WMF
 // records.

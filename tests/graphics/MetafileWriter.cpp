@@ -153,6 +153,38 @@ void EmfWriter::useSolidBrush(QColor color) {
     ++handles_;
 }
 
+void EmfWriter::useFont(qint32 height, const QString& face) {
+    // EXTLOGFONTW: a LOGFONTW (height, width, escapement, orientation, weight,
+    // four bytes of flags, four of precision and family, 32 characters of face
+    // name) and the full name, style and script after it, left empty.
+    QList<quint32> font{handles_, quint32(height), 0, 0, 0, 400, 0, 0};
+    for (qsizetype i = 0; i < 32; i += 2) {
+        const quint32 low = i < face.size() ? face[i].unicode() : 0;
+        const quint32 high = i + 1 < face.size() ? face[i + 1].unicode() : 0;
+        font.append(low | (high << 16));
+    }
+    while (font.size() < 1 + 320 / 4)
+        font.append(0);
+    record(82, font);
+    record(37, {handles_});
+    ++handles_;
+}
+
+void EmfWriter::textOut(QPoint at, const QString& text, const QList<qint32>& advances) {
+    const auto count = quint32(text.size());
+    const quint32 stringWords = (count + 1) / 2;
+    QList<quint32> parameters{0,     0,  0, 0, 1, 0, 0, quint32(at.x()),     quint32(at.y()),
+                              count, 76, 0, 0, 0, 0, 0, 76 + 4 * stringWords};
+    for (quint32 i = 0; i < stringWords; ++i) {
+        const quint32 low = text[2 * i].unicode();
+        const quint32 high = 2 * i + 1 < count ? text[2 * i + 1].unicode() : 0;
+        parameters.append(low | (high << 16));
+    }
+    for (qint32 advance : advances)
+        parameters.append(quint32(advance));
+    record(84, parameters);
+}
+
 void EmfWriter::rectangle(QRect box) {
     record(43, {quint32(box.left()), quint32(box.top()), quint32(box.right() + 1),
                 quint32(box.bottom() + 1)});

@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QList>
 #include <QRect>
+#include <QString>
 
 // A WMF: optional placeable header, the standard header, records, META_EOF.
 class WmfWriter {
@@ -48,6 +50,11 @@ public:
 
     void useSolidBrush(QColor color);
     void rectangle(QRect box);
+    // Creates a font of `height` logical units (negative: the em) and selects it.
+    void useFont(qint32 height, const QString& face);
+    // ExtTextOutW of `text` at `at` with one advance per character, in the
+    // text alignment in force.
+    void textOut(QPoint at, const QString& text, const QList<qint32>& advances);
     // A raw record: type and 32-bit parameters.
     void record(quint32 type, const QList<quint32>& parameters);
     void rawBytes(const QByteArray& bytes) { records_ += bytes; }
