@@ -1,6 +1,6 @@
 #include "graphics/EmfBitmaps.h"
 #include "graphics/EmfNullPenShapes.h"
-#include "graphics/EmfSvgImages.h"
+#include "graphics/EmfSvgWholePixels.h"
 #include "graphics/EmfTextGlyphs.h"
 #include "graphics/GraphicErrors.h"
 #include "graphics/MetafileRendering.h"
@@ -121,7 +121,7 @@ QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
         throw EInvalidGraphic(QStringLiteral("メタファイルの大きさが不正です"));
 
     const QRectF target = converterTarget(layout, size);
-    const QByteArray svg = svgWithImagesOnWholePixels(convertToSvg(convert, bytes, size), target);
+    const QByteArray svg = svgOnWholePixels(convertToSvg(convert, bytes, size), target);
     if (svg.isEmpty())
         throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
 

@@ -1,4 +1,4 @@
-#include "graphics/EmfSvgImages.h"
+#include "graphics/EmfSvgWholePixels.h"
 
 #include <QList>
 #include <algorithm>
@@ -80,9 +80,10 @@ std::optional<DrawingSpace> drawingSpace(const QByteArray& svg) {
 
 } // namespace
 
-QByteArray svgWithImagesOnWholePixels(const QByteArray& svg, const QRectF& target) {
+QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target) {
     constexpr QByteArrayView ImageTag = "<image ";
-    if (!svg.contains(ImageTag) || target.isEmpty())
+    constexpr QByteArrayView TextTag = "<text ";
+    if (target.isEmpty())
         return svg;
     const auto space = drawingSpace(svg);
     if (!space)
@@ -98,8 +99,26 @@ QByteArray svgWithImagesOnWholePixels(const QByteArray& svg, const QRectF& targe
 
     QByteArray out;
     qsizetype copied = 0;
-    for (qsizetype at = svg.indexOf(ImageTag); at >= 0; at = svg.indexOf(ImageTag, at + 1)) {
-        // The attributes come before the picture's data, which may be long.
+    // Writes the attributes' new values, in the order they stand.
+    const auto rewrite = [&](QList<Attribute> values) {
+        std::sort(values.begin(), values.end(),
+                  [](const Attribute& a, const Attribute& b) { return a.begin < b.begin; });
+        for (const Attribute& value : values) {
+            out += QByteArrayView(svg).sliced(copied, value.begin - copied);
+            out += QByteArray::number(value.value, 'f', 4);
+            copied = value.end;
+        }
+    };
+    qsizetype nextImage = svg.indexOf(ImageTag);
+    qsizetype nextText = svg.indexOf(TextTag);
+    while (nextImage >= 0 || nextText >= 0) {
+        const bool image = nextText < 0 || (nextImage >= 0 && nextImage < nextText);
+        const qsizetype at = image ? nextImage : nextText;
+        if (image)
+            nextImage = svg.indexOf(ImageTag, at + 1);
+        else
+            nextText = svg.indexOf(TextTag, at + 1);
+        // The attributes come before an image's data, which may be long.
         const qsizetype close = svg.indexOf('>', at);
         if (close < 0)
             break;
@@ -107,9 +126,16 @@ QByteArray svgWithImagesOnWholePixels(const QByteArray& svg, const QRectF& targe
         const qsizetype end = data < 0 ? close : at + data;
         auto x = attribute(svg, at, end, "x");
         auto y = attribute(svg, at, end, "y");
+        if (!x || !y)
+            continue;
+        if (!image) {
+            y->value = fromPictureY(std::round(toPictureY(y->value)));
+            rewrite({*y});
+            continue;
+        }
         auto w = attribute(svg, at, end, "width");
         auto h = attribute(svg, at, end, "height");
-        if (!x || !y || !w || !h || w->value <= 0 || h->value <= 0)
+        if (!w || !h || w->value <= 0 || h->value <= 0)
             continue;
         const double left = std::round(toPictureX(x->value));
         const double right = std::round(toPictureX(x->value + w->value));
@@ -121,14 +147,7 @@ QByteArray svgWithImagesOnWholePixels(const QByteArray& svg, const QRectF& targe
         w->value = (right - left) / sx;
         y->value = fromPictureY(top);
         h->value = (bottom - top) / sy;
-        QList<Attribute> values{*x, *y, *w, *h};
-        std::sort(values.begin(), values.end(),
-                  [](const Attribute& a, const Attribute& b) { return a.begin < b.begin; });
-        for (const Attribute& value : values) {
-            out += QByteArrayView(svg).sliced(copied, value.begin - copied);
-            out += QByteArray::number(value.value, 'f', 4);
-            copied = value.end;
-        }
+        rewrite({*x, *y, *w, *h});
     }
     if (copied == 0)
         return svg;
