@@ -22,6 +22,8 @@ constexpr double InchesPerMetre = 100.0 / CentimetresPerInch;
 // Rows decoded per call of the RGBA reader, at least: enough to keep the calls
 // few, while progress is still heard on big pictures.
 constexpr std::uint32_t MinBandRows = 64;
+// Pixels whose samples are unpacked at once: at most 16 samples of 8 bytes each.
+constexpr std::uint32_t SamplesStretchPixels = 64 * 1024;
 
 double dotsPerInch(float resolution, std::uint16_t unit) {
     if (!std::isfinite(resolution) || resolution <= 0)
@@ -205,15 +207,21 @@ std::int32_t TiffPicture::decodeSamples(spi::DibBuilder& dib, SpiProgressCallbac
     spi::Progress steps(progress, user, height_);
     if (!steps.report(0))
         return SPI_ABORTED;
-    std::vector<double> samples(std::size_t(width_) * bands.samplesPerPixel());
+    // Samples are unpacked as doubles a stretch of a row at a time: a whole
+    // row of a very wide picture would take eight times its stored size.
+    const std::uint32_t stretch = std::min(width_, SamplesStretchPixels);
+    std::vector<double> samples(std::size_t(stretch) * bands.samplesPerPixel());
     std::vector<std::uint8_t> row(std::size_t(width_) * 4);
     for (std::uint32_t top = 0; top < height_; top += bands.bandRows()) {
         const std::uint32_t rows = bands.read(top);
         if (rows == 0)
             return SPI_BROKEN_DATA;
         for (std::uint32_t r = 0; r < rows; ++r) {
-            bands.unpackRow(r, samples.data());
-            colours.toRgba8(samples.data(), width_, row.data());
+            for (std::uint32_t left = 0; left < width_; left += stretch) {
+                const std::uint32_t pixels = std::min(stretch, width_ - left);
+                bands.unpackRow(r, left, pixels, samples.data());
+                colours.toRgba8(samples.data(), pixels, row.data() + std::size_t(left) * 4);
+            }
             dib.putRow(top + r, row.data(), spi::PixelFormat::Rgba8);
         }
         if (!steps.report(top + rows))

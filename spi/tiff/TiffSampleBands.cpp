@@ -192,17 +192,23 @@ double TiffSampleBands::sampleAt(const std::uint8_t* unitRow, std::size_t index)
     return 0;
 }
 
-void TiffSampleBands::unpackRow(std::uint32_t row, double* out) const {
+void TiffSampleBands::unpackRow(std::uint32_t row, std::uint32_t first, std::uint32_t count,
+                                double* out) const {
     const int planes = planar_ ? samplesPerPixel_ : 1;
     const std::size_t perPixel = planar_ ? 1u : samplesPerPixel_;
+    const std::uint32_t end = first + std::min(count, width_ - first);
     const std::uint8_t* unit = band_.data();
     for (int plane = 0; plane < planes; ++plane) {
         for (std::uint32_t across = 0; across < unitsAcross_; ++across, unit += unitBytes_) {
             const std::uint32_t left = across * unitWidth_;
-            const std::uint32_t pixels = std::min(unitWidth_, width_ - left);
+            const std::uint32_t from = std::max(left, first);
+            const std::uint32_t to = std::min(left + std::min(unitWidth_, width_ - left), end);
+            if (from >= to)
+                continue;
             const std::uint8_t* unitRow = unit + std::size_t(row) * unitRowBytes_;
-            double* target = out + std::size_t(left) * samplesPerPixel_ + std::size_t(plane);
-            for (std::uint32_t x = 0; x < pixels; ++x, target += samplesPerPixel_)
+            double* target =
+                out + std::size_t(from - first) * samplesPerPixel_ + std::size_t(plane);
+            for (std::uint32_t x = from - left; x < to - left; ++x, target += samplesPerPixel_)
                 for (std::size_t s = 0; s < perPixel; ++s)
                     target[s] = sampleAt(unitRow, std::size_t(x) * perPixel + s);
         }

@@ -34,9 +34,10 @@ public:
     // returns how many rows it holds, 0 on a read or decode error.
     [[nodiscard]] std::uint32_t read(std::uint32_t top);
 
-    // Row `row` of the band last read: width × samplesPerPixel values, integers
-    // as their numeric value (signed ones sign-extended), floats as stored.
-    void unpackRow(std::uint32_t row, double* out) const;
+    // Pixels first … first + count - 1 of row `row` of the band last read:
+    // samplesPerPixel values each, integers as their numeric value (signed
+    // ones sign-extended), floats as stored.
+    void unpackRow(std::uint32_t row, std::uint32_t first, std::uint32_t count, double* out) const;
 
 private:
     [[nodiscard]] double sampleAt(const std::uint8_t* unitRow, std::size_t index) const;
