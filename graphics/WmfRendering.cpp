@@ -1,6 +1,7 @@
 #include "graphics/GraphicErrors.h"
 #include "graphics/MetafileRendering.h"
 #include "graphics/PictureLimits.h"
+#include "graphics/WmfFontHeights.h"
 #include "graphics/WmfObjectTable.h"
 #include "graphics/WmfPlayback.h"
 #include "graphics/WmfRecordStream.h"
@@ -86,7 +87,9 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     const qint64 headerAt = layout.placeable ? PlaceableHeaderBytes : 0;
     // libwmf only reads the buffer, but its interface is not const.
     WmfPlayback playback = wmfPlayback(
-        withTextAlignmentRestored(withOwnObjectSlots(bytes, headerAt), headerAt), layout, size);
+        withFontHeightsAsEm(
+            withTextAlignmentRestored(withOwnObjectSlots(bytes, headerAt), headerAt), headerAt),
+        layout, size);
     setWmfLargestRecord(playback.bytes, headerAt);
     if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(playback.bytes.data()),
                      playback.bytes.size()) != wmf_E_None)

@@ -1,6 +1,7 @@
 #include "graphics/WmfText.h"
 
 #include <QFont>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -109,12 +110,18 @@ void blend(const QImage& layer, QPoint origin, int* pixels, QSize size) {
     }
 }
 
+// The families to ask for: the font's own (or its stand-in) and, for East
+// Asian text, a font that has the characters.
+QStringList familiesFor(const QString& family, int charset) {
+    QStringList families{substituteFontFamily(family)};
+    if (isEastAsian(charset) && !families.contains(QStringLiteral("IPAPGothic")))
+        families.append(QStringLiteral("IPAPGothic"));
+    return families;
+}
+
 QFont fontFor(const wmfFont& wmf, const QString& family, double pixelHeight) {
     QFont font;
-    QStringList families{substituteFontFamily(family)};
-    if (isEastAsian(wmf.lfCharSet) && !families.contains(QStringLiteral("IPAPGothic")))
-        families.append(QStringLiteral("IPAPGothic"));
-    font.setFamilies(families);
+    font.setFamilies(familiesFor(family, wmf.lfCharSet));
     font.setPixelSize(std::max(1, int(std::lround(pixelHeight))));
     const int weight = wmf.lfWeight;
     if (weight > 0)
@@ -165,6 +172,53 @@ QString decodeWindowsText(QByteArrayView bytes, int charset) {
     return QString(reinterpret_cast<const QChar*>(out.constData()), qsizetype(written / 2));
 }
 
+double cellHeightPerEm(const QString& windowsFamily, int charset) {
+    // Windows measures the cell by the font it has; for its own common fonts
+    // (and the families made to their measure) that is known, whatever
+    // stands in for them here. Stand-ins' own cells can be far taller.
+    static const struct {
+        const char16_t* family;
+        double cell; // (usWinAscent + usWinDescent) / unitsPerEm
+    } known[] = {
+        {u"Arial", 1.1172},
+        {u"Helvetica", 1.1172},
+        {u"Liberation Sans", 1.1172},
+        {u"Arimo", 1.1172},
+        {u"Times New Roman", 1.1074},
+        {u"Times", 1.1074},
+        {u"Liberation Serif", 1.1074},
+        {u"Tinos", 1.1074},
+        {u"Courier New", 1.1328},
+        {u"Courier", 1.1328},
+        {u"Liberation Mono", 1.1328},
+        {u"Cousine", 1.1328},
+        {u"Tahoma", 1.2070},
+        {u"Verdana", 1.2153},
+        {u"ＭＳ ゴシック", 1.0},
+        {u"MS Gothic", 1.0},
+        {u"ＭＳ Ｐゴシック", 1.0},
+        {u"MS PGothic", 1.0},
+        {u"MS UI Gothic", 1.0},
+        {u"ＭＳ 明朝", 1.0},
+        {u"MS Mincho", 1.0},
+        {u"ＭＳ Ｐ明朝", 1.0},
+        {u"MS PMincho", 1.0},
+    };
+    for (const auto& entry : known) {
+        if (windowsFamily.compare(QString::fromUtf16(entry.family), Qt::CaseInsensitive) == 0)
+            return entry.cell;
+    }
+    constexpr int Em = 1000;
+    QFont font;
+    font.setFamilies(familiesFor(windowsFamily, charset));
+    font.setPixelSize(Em);
+    if (QFontInfo(font).family().compare(substituteFontFamily(windowsFamily), Qt::CaseInsensitive))
+        return TypicalCellHeightPerEm;
+    const QFontMetricsF metrics(font);
+    const double cell = (metrics.ascent() + metrics.descent()) / Em;
+    return cell >= 0.5 && cell <= 4 ? cell : TypicalCellHeightPerEm;
+}
+
 QString substituteFontFamily(const QString& windowsFamily) {
     static const struct {
         const char16_t* windows;
@@ -213,7 +267,8 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
     if (!(pixelHeight >= 0.5 && pixelHeight <= 4.0 * MaxTextPixels))
         return;
     // libwmf hands the font's height over without its sign, which told the em
-    // (negative) from the whole cell (positive); drawing programs write the em.
+    // (negative) from the whole cell (positive); withFontHeightsAsEm() has
+    // made every height an em before the play.
     item.font = fontFor(wmf, family, pixelHeight);
     // Escapement: tenths of a degree, counter-clockwise.
     item.angle = -double(wmf.lfEscapement) / 10.0;
@@ -226,6 +281,18 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
         item.baseline = metrics.ascent() - pixelHeight;
     else if (vertical == TA_BOTTOM)
         item.baseline = -metrics.descent();
+    // libwmf moves the reference point of centred text back by half its own
+    // estimate of the width, and of right-aligned text by the same half; the
+    // estimate (its surround zone) is taken back and Qt's width of the string
+    // used as Windows uses the font's. Only for level text running left to
+    // right on the device, where the zone's width says which way it went.
+    const unsigned horizontal = WMF_DC_TEXTALIGN(text->dc) & TA_CENTER;
+    const double estimate = (text->bbox.TR.x - text->bbox.TL.x) * sx;
+    if (horizontal != TA_LEFT && wmf.lfEscapement == 0 && estimate > 0 &&
+        estimate <= 4.0 * MaxTextPixels) {
+        const double width = metrics.horizontalAdvance(item.text);
+        item.at.rx() += estimate / 2 - (horizontal == TA_CENTER ? width / 2 : width);
+    }
     const wmfRGB* colour = WMF_DC_TEXTCOLOR(text->dc);
     item.colour = QColor(colour->r, colour->g, colour->b);
     ++painter->drawn_;

@@ -24,6 +24,12 @@ namespace graphics {
 // the font), decoded. Unknown character sets are read as Windows-1252.
 [[nodiscard]] QString decodeWindowsText(QByteArrayView bytes, int charset);
 
+// The height of a font's character cell (ascent and descent) per unit of its
+// em, for the font drawn in place of Windows font `windowsFamily`.
+[[nodiscard]] double cellHeightPerEm(const QString& windowsFamily, int charset);
+// Typical of Windows' fonts: for one that is neither known nor installed.
+inline constexpr double TypicalCellHeightPerEm = 1.15;
+
 // The family to ask for in place of a Windows font name (the IPA fonts for the
 // Japanese system fonts; other names unchanged).
 [[nodiscard]] QString substituteFontFamily(const QString& windowsFamily);

@@ -333,6 +333,51 @@ TEST(MetafilePicture, PlacesEmfTextAtItsRecordedAdvances) {
     }
 }
 
+namespace {
+
+// The columns and rows of `image` with ink in them, as a rectangle.
+QRect inkOf(const QImage& image) {
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 128)
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    return ink;
+}
+
+QImage wmfText(qint16 height, quint16 align, int x, const QByteArray& text) {
+    WmfWriter wmf(QRect(0, 0, 2000, 1000), 1000);
+    wmf.setWindow(QRect(0, 0, 2000, 1000));
+    wmf.useFont(height, "Arial");
+    wmf.record(0x012E, {align}); // SetTextAlign
+    wmf.textOut(QPoint(x, 700), text);
+    MetafilePicture picture;
+    picture.loadFromData(wmf.finish());
+    return picture.image();
+}
+
+} // namespace
+
+// WMF text drawn by libwmf's records: right-aligned text ends at its
+// reference point and centred text is centred on it (libwmf centred both by
+// its own guess of the width), and a positive height is the whole cell, so
+// its letters are smaller than those of an em that large.
+TEST(MetafilePicture, SetsWmfTextByItsAlignmentAndCellHeight) {
+    constexpr quint16 Baseline = 24, Right = 2, Centre = 6;
+    const QRect right = inkOf(wmfText(-300, Baseline | Right, 1900, "WWWWWW"));
+    EXPECT_NEAR(right.right(), 1900 * 96 / 1000, 3);
+    EXPECT_GT(right.width(), 60);
+    const QRect centred = inkOf(wmfText(-300, Baseline | Centre, 1000, "WWWWWW"));
+    EXPECT_NEAR(centred.center().x(), 96, 3);
+
+    const QRect em = inkOf(wmfText(-400, Baseline, 100, "HHH"));
+    const QRect cell = inkOf(wmfText(400, Baseline, 100, "HHH"));
+    ASSERT_GT(em.height(), 20);
+    EXPECT_NEAR(cell.height(), em.height() / 1.1172, 1.5);
+}
+
 // A WMF carrying an EMF copy of its drawing in escape records is drawn from
 // the copy; a copy whose pieces do not add up is passed over for the WMF
 // records.
