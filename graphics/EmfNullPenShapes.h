@@ -4,8 +4,9 @@
 // EMF converter, which outlines every shape one pixel wide in its fill colour
 // whatever the pen: in a small drawing that makes each shape a pixel larger
 // all round. Filled as a path instead, they come out outlined by nothing, as
-// Windows draws them: polygons as they are, rectangles as four-point polygons
-// and ellipses as four Bézier arcs.
+// Windows draws them: polygons as they are, rectangles as four-point polygons,
+// ellipses as four Bézier arcs, and rounded rectangles, pies and chords as
+// lines and arcs in one Bézier figure.
 
 #include <QByteArray>
 

@@ -378,6 +378,42 @@ TEST(MetafilePicture, SetsWmfTextByItsAlignmentAndCellHeight) {
     EXPECT_NEAR(cell.height(), em.height() / 1.1172, 1.5);
 }
 
+// Rounded rectangles, pies and chords drawn with the null pen have no
+// outline: the converter's one-pixel rim in the fill colour stays off the
+// pixels around them.
+TEST(MetafilePicture, DrawsEmfNullPenCurvedShapesWithoutOutline) {
+    constexpr quint32 RoundRect = 44, Chord = 46, Pie = 47;
+    const auto draw = [](quint32 type, const QList<quint32>& parameters) {
+        EmfWriter emf(QRect(0, 0, 40, 40));
+        emf.useSolidBrush(Qt::red);
+        emf.record(type, parameters);
+        MetafilePicture picture;
+        picture.loadFromData(emf.finish());
+        return picture.image();
+    };
+    const auto white = [](const QImage& image, int x, int y) {
+        return qRed(image.pixel(x, y)) > 245 && qGreen(image.pixel(x, y)) > 245;
+    };
+    const QImage rounded = draw(RoundRect, {5, 5, 35, 35, 12, 12});
+    EXPECT_TRUE(near(rounded.pixelColor(20, 20), Qt::red));
+    EXPECT_TRUE(near(rounded.pixelColor(20, 6), Qt::red));
+    for (const QPoint p :
+         {QPoint(4, 20), QPoint(20, 4), QPoint(35, 20), QPoint(20, 35), QPoint(6, 6)})
+        EXPECT_TRUE(white(rounded, p.x(), p.y())) << "round rect at " << p.x() << "," << p.y();
+
+    // The quarter from three o'clock round to twelve, counter-clockwise.
+    const QImage pie = draw(Pie, {5, 5, 35, 35, 35, 20, 20, 5});
+    EXPECT_TRUE(near(pie.pixelColor(27, 13), Qt::red));
+    for (const QPoint p :
+         {QPoint(20, 4), QPoint(35, 19), QPoint(19, 12), QPoint(27, 20), QPoint(13, 27)})
+        EXPECT_TRUE(white(pie, p.x(), p.y())) << "pie at " << p.x() << "," << p.y();
+
+    const QImage chord = draw(Chord, {5, 5, 35, 35, 35, 20, 20, 5});
+    EXPECT_TRUE(near(chord.pixelColor(30, 10), Qt::red));
+    for (const QPoint p : {QPoint(20, 4), QPoint(35, 19), QPoint(24, 16)})
+        EXPECT_TRUE(white(chord, p.x(), p.y())) << "chord at " << p.x() << "," << p.y();
+}
+
 // A WMF carrying an EMF copy of its drawing in escape records is drawn from
 // the copy; a copy whose pieces do not add up is passed over for the WMF
 // records.
