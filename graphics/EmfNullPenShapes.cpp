@@ -30,6 +30,7 @@ enum Type : std::uint32_t {
     BeginPath = 59,
     EndPath = 60,
     FillPath = 62,
+    StrokeAndFillPath = 63,
     SetArcDirection = 57,
     AbortPath = 68,
     Polygon16 = 86,
@@ -245,13 +246,15 @@ QByteArray emfWithNullPenShapesAsPaths(const QByteArray& bytes) {
         const QByteArrayView rec = QByteArrayView(bytes).sliced(at, size);
         at += size;
 
-        if (pen.nullPen && !inPath && size >= 24) {
+        // Rounded rectangles go as paths whatever the pen: the converter
+        // takes their corner size for the radius, twice what Windows draws.
+        if ((pen.nullPen || type == RoundRect) && !inPath && size >= 24) {
             const QByteArray figure = asPathFigure(rec, type, pen);
             if (!figure.isEmpty()) {
                 out += record(BeginPath);
                 out += figure;
                 out += record(EndPath);
-                out += record(FillPath, rec.sliced(8, 16));
+                out += record(pen.nullPen ? FillPath : StrokeAndFillPath, rec.sliced(8, 16));
                 added += 3;
                 continue;
             }

@@ -6,7 +6,9 @@
 // all round. Filled as a path instead, they come out outlined by nothing, as
 // Windows draws them: polygons as they are, rectangles as four-point polygons,
 // ellipses as four Bézier arcs, and rounded rectangles, pies and chords as
-// lines and arcs in one Bézier figure.
+// lines and arcs in one Bézier figure. Rounded rectangles go as paths with a
+// pen too: the converter takes their corner size for the radius, twice what
+// Windows draws.
 
 #include <QByteArray>
 

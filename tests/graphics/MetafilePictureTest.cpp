@@ -380,12 +380,16 @@ TEST(MetafilePicture, SetsWmfTextByItsAlignmentAndCellHeight) {
 
 // Rounded rectangles, pies and chords drawn with the null pen have no
 // outline: the converter's one-pixel rim in the fill colour stays off the
-// pixels around them.
-TEST(MetafilePicture, DrawsEmfNullPenCurvedShapesWithoutOutline) {
+// pixels around them. Rounded corners, with a pen or without, are as wide
+// as half the corner size the record gives (the converter made them twice
+// that).
+TEST(MetafilePicture, DrawsEmfCurvedShapesAsWindowsDoes) {
     constexpr quint32 RoundRect = 44, Chord = 46, Pie = 47;
-    const auto draw = [](quint32 type, const QList<quint32>& parameters) {
+    const auto draw = [](quint32 type, const QList<quint32>& parameters, bool pen = false) {
         EmfWriter emf(QRect(0, 0, 40, 40));
         emf.useSolidBrush(Qt::red);
+        if (pen)
+            emf.record(37, {0x80000007}); // SelectObject(BLACK_PEN)
         emf.record(type, parameters);
         MetafilePicture picture;
         picture.loadFromData(emf.finish());
@@ -397,6 +401,8 @@ TEST(MetafilePicture, DrawsEmfNullPenCurvedShapesWithoutOutline) {
     const QImage rounded = draw(RoundRect, {5, 5, 35, 35, 12, 12});
     EXPECT_TRUE(near(rounded.pixelColor(20, 20), Qt::red));
     EXPECT_TRUE(near(rounded.pixelColor(20, 6), Qt::red));
+    EXPECT_TRUE(near(rounded.pixelColor(7, 7), Qt::red));
+    EXPECT_TRUE(near(draw(RoundRect, {5, 5, 35, 35, 12, 12}, true).pixelColor(7, 7), Qt::red));
     for (const QPoint p :
          {QPoint(4, 20), QPoint(20, 4), QPoint(35, 20), QPoint(20, 35), QPoint(6, 6)})
         EXPECT_TRUE(white(rounded, p.x(), p.y())) << "round rect at " << p.x() << "," << p.y();
