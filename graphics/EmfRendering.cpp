@@ -1,5 +1,6 @@
 #include "graphics/EmfBitmaps.h"
 #include "graphics/EmfNullPenShapes.h"
+#include "graphics/EmfSvgText.h"
 #include "graphics/EmfSvgWholePixels.h"
 #include "graphics/EmfTextGlyphs.h"
 #include "graphics/GraphicErrors.h"
@@ -125,17 +126,28 @@ QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
     if (svg.isEmpty())
         throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
 
-    QSvgRenderer renderer(svg);
-    if (!renderer.isValid())
-        throw EInvalidGraphic(QStringLiteral("メタファイルを描けません (svg)"));
-
     QImage paper(size, QImage::Format_RGB32);
     if (paper.isNull())
         throw EInvalidGraphic(QStringLiteral("メモリが足りません"));
     paper.fill(Qt::white);
     QPainter painter(&paper);
     painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, target);
+    const auto drawShapes = [&](const QByteArray& shapes) {
+        QSvgRenderer renderer(shapes);
+        if (!renderer.isValid())
+            throw EInvalidGraphic(QStringLiteral("メタファイルを描けません (svg)"));
+        renderer.render(&painter, target);
+    };
+    if (const auto layered = svgLayersAtText(svg)) {
+        for (const SvgLayer& layer : layered->layers) {
+            if (!layer.shapes.isEmpty())
+                drawShapes(layer.shapes);
+            for (const SvgText& text : layer.texts)
+                drawSvgText(painter, text, target, layered->drawingSize);
+        }
+    } else {
+        drawShapes(svg);
+    }
     painter.end();
     return paper;
 }

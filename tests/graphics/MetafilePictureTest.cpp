@@ -378,6 +378,33 @@ TEST(MetafilePicture, SetsWmfTextByItsAlignmentAndCellHeight) {
     EXPECT_NEAR(cell.height(), em.height() / 1.1172, 1.5);
 }
 
+// EMF text lies under a shape drawn after it, over one drawn before it.
+TEST(MetafilePicture, DrawsEmfTextInRecordOrder) {
+    EmfWriter emf(QRect(0, 0, 200, 60));
+    emf.useSolidBrush(Qt::green);
+    emf.rectangle(QRect(0, 0, 200, 60));
+    emf.useFont(-30, QStringLiteral("DejaVu Sans"));
+    emf.record(22, {24}); // SetTextAlign(TA_BASELINE)
+    emf.textOut(QPoint(10, 45), QStringLiteral("HHHHHHHHH"), QList<qint32>(9, 20));
+    emf.useSolidBrush(Qt::blue);
+    emf.rectangle(QRect(100, 0, 100, 60));
+    MetafilePicture picture;
+    picture.loadFromData(emf.finish());
+    const QImage image = picture.image();
+    int text = 0;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const bool dark = qGray(image.pixel(x, y)) < 64;
+            if (x < 98) {
+                text += dark ? 1 : 0;
+            } else if (x > 101) {
+                EXPECT_TRUE(near(image.pixelColor(x, y), Qt::blue)) << "at " << x << "," << y;
+            }
+        }
+    }
+    EXPECT_GT(text, 100) << "no text over the shape drawn before it";
+}
+
 // Rounded rectangles, pies and chords drawn with the null pen have no
 // outline: the converter's one-pixel rim in the fill colour stays off the
 // pixels around them. Rounded corners, with a pen or without, are as wide
