@@ -14,6 +14,9 @@ namespace {
 // Past this many layers Qt SVG draws the whole drawing: each layer is an SVG
 // of its own to read.
 constexpr qsizetype MaxLayers = 256;
+// Nor when the layers, each carrying the definitions before it, would come to
+// much more than the drawing.
+constexpr qsizetype MaxExtraBytes = qsizetype(16) * 1024 * 1024;
 constexpr double MaxTextPixels = 4096;
 
 QByteArrayView valueOf(const QByteArray& svg, qsizetype from, qsizetype to, QByteArrayView name) {
@@ -132,6 +135,7 @@ std::optional<SvgTextLayers> svgLayersAtText(const QByteArray& svg) {
 
     SvgTextLayers result{space->size, {}};
     QByteArray definitions;
+    qsizetype layered = 0;
     qsizetype at = headEnd;
     while (at < bodyEnd) {
         const qsizetype chunkEnd = nextText >= 0 && nextText < bodyEnd ? nextText : bodyEnd;
