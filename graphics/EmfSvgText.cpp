@@ -143,9 +143,13 @@ std::optional<SvgTextLayers> svgLayersAtText(const QByteArray& svg) {
         if (result.layers.size() >= MaxLayers)
             return std::nullopt;
         SvgLayer layer;
-        if (!blank(chunk))
+        if (!blank(chunk)) {
             layer.shapes =
                 head.toByteArray() + definitions + chunk.toByteArray() + tail.toByteArray();
+            layered += layer.shapes.size();
+            if (layered > 2 * svg.size() + MaxExtraBytes)
+                return std::nullopt;
+        }
         definitions += definitionsIn(chunk);
         at = chunkEnd;
         // The text that follows, up to the next shape.
