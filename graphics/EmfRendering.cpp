@@ -53,7 +53,8 @@ const Converter& converter() {
 // Converts the metafile to SVG text; empty when the converter fails. The
 // converter has no way to be stopped part-way: a conversion that never ends is
 // the decoder process's watchdog's to end.
-QByteArray convertToSvg(const Converter& converter, const QByteArray& bytes, QSize size) {
+QByteArray convertToSvg(const Converter& converter, const QByteArray& bytes, QSize size,
+                        double pictureScale) {
     generatorOptions options{};
     char noNamespace[] = "";
     options.nameSpace = noNamespace;
@@ -64,8 +65,8 @@ QByteArray convertToSvg(const Converter& converter, const QByteArray& bytes, QSi
     options.imgHeight = size.height();
 
     // The converter only reads its input, but its interface is not const.
-    QByteArray data =
-        emfWithTextPlacedByGlyph(emfWithPlainBitmaps(emfWithNullPenShapesAsPaths(bytes)));
+    QByteArray data = emfWithTextPlacedByGlyph(
+        emfWithPlainBitmaps(emfWithNullPenShapesAsPaths(bytes)), pictureScale);
     char* svg = nullptr;
     size_t svgLength = 0;
     const int ok = converter.convert(data.data(), size_t(data.size()), &svg, &svgLength, &options);
@@ -122,7 +123,12 @@ QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
         throw EInvalidGraphic(QStringLiteral("メタファイルの大きさが不正です"));
 
     const QRectF target = converterTarget(layout, size);
-    const QByteArray svg = svgOnWholePixels(convertToSvg(convert, bytes, size), target);
+    // The picture's pixels per device pixel: the converter spreads the
+    // header's bounds over its picture, which goes into `target`.
+    const double boundsWidth = double(layout.bounds.right()) - layout.bounds.left();
+    const double pictureScale = boundsWidth > 0 ? target.width() / boundsWidth : 0;
+    const QByteArray svg =
+        svgOnWholePixels(convertToSvg(convert, bytes, size, pictureScale), target);
     if (svg.isEmpty())
         throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
 

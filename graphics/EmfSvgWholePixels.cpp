@@ -59,8 +59,9 @@ QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target) {
         if (!x || !y)
             continue;
         if (!image) {
+            x->value = fromPictureX(std::round(toPictureX(x->value)));
             y->value = fromPictureY(std::round(toPictureY(y->value)));
-            rewrite({*y});
+            rewrite({*x, *y});
             continue;
         }
         auto w = svgNumber(svg, at, end, "width");

@@ -5,6 +5,7 @@
 #include <QChar>
 #include <QHash>
 #include <QList>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -56,6 +57,7 @@ constexpr std::uint32_t TaHorizontal = 0x0006;
 constexpr std::uint32_t TaRight = 0x0002;
 constexpr std::uint32_t TaCenter = 0x0006;
 constexpr std::uint32_t TaRtlReading = 0x0100;
+constexpr std::int32_t MmText = 1;
 constexpr std::int32_t MmIsotropic = 7;
 constexpr std::int32_t MmAnisotropic = 8;
 constexpr std::uint32_t MwtIdentity = 1;
@@ -69,14 +71,21 @@ constexpr qint64 MaxAddedBytes = qint64(64) * 1024 * 1024;
 struct DcState {
     std::uint32_t align = 0;
     bool fontRotated = false;
-    std::int32_t mapMode = 1;
-    bool windowFlipped = false;   // the window's x extent is negative
-    bool viewportFlipped = false; // the viewport's
-    bool plainTransform = true;   // no rotation, shear or mirroring in x
+    std::int32_t mapMode = MmText;
+    double windowX = 1; // the window's and the viewport's x extents
+    double viewportX = 1;
+    bool plainTransform = true; // no rotation, shear or mirroring in x
+    double worldX = 1;          // the world transform's x scale, when plain
 
-    [[nodiscard]] bool mirrored() const {
-        return (mapMode == MmIsotropic || mapMode == MmAnisotropic) &&
-               windowFlipped != viewportFlipped;
+    [[nodiscard]] bool scaled() const { return mapMode == MmIsotropic || mapMode == MmAnisotropic; }
+    [[nodiscard]] bool mirrored() const { return scaled() && (windowX < 0) != (viewportX < 0); }
+    // Device pixels per logical unit along x; 0 when the mapping mode
+    // measures in the device's millimetres or inches, not followed here.
+    [[nodiscard]] double devicePixelsPerUnit() const {
+        const double mapping = mapMode == MmText          ? 1.0
+                               : scaled() && windowX != 0 ? std::abs(viewportX / windowX)
+                                                          : 0.0;
+        return mapping * worldX;
     }
 };
 
@@ -101,9 +110,19 @@ void putU32(QByteArray& bytes, qint64 at, std::uint32_t value) {
         bytes[at + i] = char((value >> (8 * i)) & 0xff);
 }
 
+// An extent scaled by ScaleWindowExtEx / ScaleViewportExtEx (x numerator and
+// denominator first); kept as it was when the record makes no sense.
+double scaledExtent(double extent, QByteArrayView rec) {
+    const double numerator = i32(rec, 8);
+    const double denominator = i32(rec, 12);
+    const double scaled = denominator != 0 ? extent * numerator / denominator : extent;
+    return std::isfinite(scaled) && std::abs(scaled) < 1e12 ? scaled : extent;
+}
+
 // An XFORM that keeps text running left to right along x.
 bool isPlainTransform(QByteArrayView rec) {
-    return f32(rec, 8) > 0 && f32(rec, 12) == 0 && f32(rec, 16) == 0;
+    const float scale = f32(rec, 8);
+    return scale > 0 && scale < 1e6f && f32(rec, 12) == 0 && f32(rec, 16) == 0;
 }
 
 bool splittable(QChar c) {
@@ -162,7 +181,7 @@ QByteArray glyphRecord(QByteArrayView rec, std::int32_t x, std::uint32_t options
     return glyph;
 }
 
-Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc) {
+Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc, double pictureScale) {
     const qint64 size = rec.size();
     if (size < TextFixedSize || dc.fontRotated || dc.mirrored() || !dc.plainTransform ||
         (dc.align & (TaUpdateCp | TaRtlReading)))
@@ -196,6 +215,19 @@ Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc) {
     const std::uint32_t horizontal = dc.align & TaHorizontal;
     const qint64 x = i32(rec, ReferenceAt);
     qint64 left = horizontal == TaCenter ? x - total / 2 : horizontal == TaRight ? x - total : x;
+    // Windows lays a string out in whole device pixels: each glyph's offset
+    // from the string's start is rounded to a pixel of the picture, and the
+    // start itself is put on one when the converter's SVG is drawn
+    // (svgOnWholePixels()). Unrounded, letters fall between pixels and the
+    // gaps between them vary by one.
+    const double pixelsPerUnit = dc.devicePixelsPerUnit() * pictureScale;
+    const bool whole = std::isfinite(pixelsPerUnit) && pixelsPerUnit > 1e-6 && pixelsPerUnit < 1e6;
+    const auto onWholePixels = [&](qint64 offset) {
+        return whole ? qint64(
+                           std::llround(std::round(double(offset) * pixelsPerUnit) / pixelsPerUnit))
+                     : offset;
+    };
+    const qint64 start = left;
     Glyphs glyphs;
     if (horizontal != 0)
         glyphs.records += textAlignRecord(dc.align & ~TaHorizontal);
@@ -208,7 +240,7 @@ Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc) {
             blank = blank && text[end].isSpace();
         for (qint64 i = first + 1; i < end; ++i)
             advance += advances[i];
-        const qint64 ref = left;
+        const qint64 ref = start + onWholePixels(left - start);
         left += advance;
         // The first glyph keeps the background box; the others must not paint over it.
         if (first > 0 && blank)
@@ -244,28 +276,34 @@ public:
             dc.mapMode = i32(rec, 8);
             break;
         case SetWindowExtEx:
-            dc.windowFlipped = i32(rec, 8) < 0;
+            dc.windowX = i32(rec, 8);
             break;
         case SetViewportExtEx:
-            dc.viewportFlipped = i32(rec, 8) < 0;
+            dc.viewportX = i32(rec, 8);
             break;
         case ScaleWindowExtEx:
-            dc.windowFlipped ^= (i32(rec, 8) < 0) != (i32(rec, 12) < 0);
+            dc.windowX = scaledExtent(dc.windowX, rec);
             break;
         case ScaleViewportExtEx:
-            dc.viewportFlipped ^= (i32(rec, 8) < 0) != (i32(rec, 12) < 0);
+            dc.viewportX = scaledExtent(dc.viewportX, rec);
             break;
         case SetWorldTransform:
             dc.plainTransform = isPlainTransform(rec);
+            dc.worldX = dc.plainTransform ? f32(rec, 8) : 1.0;
             break;
         case ModifyWorldTransform: {
             const std::uint32_t mode = u32(rec, 32);
-            if (mode == MwtIdentity)
+            const bool plain = isPlainTransform(rec);
+            if (mode == MwtIdentity) {
                 dc.plainTransform = true;
-            else if (mode == MwtSet)
-                dc.plainTransform = isPlainTransform(rec);
-            else // products of plain transforms stay plain
-                dc.plainTransform = dc.plainTransform && isPlainTransform(rec);
+                dc.worldX = 1;
+            } else if (mode == MwtSet) {
+                dc.plainTransform = plain;
+                dc.worldX = plain ? f32(rec, 8) : 1.0;
+            } else { // products of plain transforms stay plain
+                dc.plainTransform = dc.plainTransform && plain;
+                dc.worldX = dc.plainTransform ? dc.worldX * f32(rec, 8) : 1.0;
+            }
             break;
         }
         case ExtCreateFontIndirectW:
@@ -320,7 +358,7 @@ private:
 
 } // namespace
 
-QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes) {
+QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes, double pictureScale) {
     DcTracker tracker;
     QByteArray out;
     bool changed = false;
@@ -335,7 +373,7 @@ QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes) {
         at += size;
 
         if (type == ExtTextOutW && out.size() - at < MaxAddedBytes) {
-            const Glyphs glyphs = splitIntoGlyphs(rec, tracker.dc);
+            const Glyphs glyphs = splitIntoGlyphs(rec, tracker.dc, pictureScale);
             if (glyphs.count > 0) {
                 out += glyphs.records;
                 changed = true;

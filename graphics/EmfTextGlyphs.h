@@ -12,8 +12,9 @@
 
 namespace graphics {
 
-// `bytes` must have passed checkEmf(). Drawings with nothing to split come
-// back unchanged.
-[[nodiscard]] QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes);
+// `bytes` must have passed checkEmf(); `pictureScale` is the picture's
+// pixels per device pixel, by which glyphs are placed on whole pixels.
+// Drawings with nothing to split come back unchanged.
+[[nodiscard]] QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes, double pictureScale);
 
 } // namespace graphics
