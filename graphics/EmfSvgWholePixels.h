@@ -1,10 +1,10 @@
 #pragma once
 
-// The EMF converter's bitmaps and text baselines moved onto whole pixels of
-// our picture. The converter places them where their logical coordinates
+// The EMF converter's bitmaps and text moved onto whole pixels of our
+// picture. The converter places them where their logical coordinates
 // fall, a fraction of a pixel off the grid: Qt SVG then resamples a bitmap,
 // and a photograph drawn at its own size comes out blurred across every
-// pixel; a baseline between two rows smears the letters' feet over both.
+// pixel; text between pixels is smeared over two rows and columns.
 // Windows puts bitmaps and text on whole device pixels, and so does the
 // office program whose drawings we are compared with; a bitmap at its own
 // size then stays sharp.
@@ -16,7 +16,7 @@ namespace graphics {
 
 // `svg` as the converter writes it, to be drawn into `target` of the picture:
 // `<image>` rectangles have their edges rounded to whole pixels there, and
-// `<text>` its baseline. An SVG of another shape than the converter's
+// `<text>` its start and baseline. An SVG of another shape than the converter's
 // (transforms below its outer group, a view box) comes back unchanged.
 [[nodiscard]] QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target);
 
