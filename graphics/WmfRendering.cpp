@@ -1,9 +1,11 @@
 #include "graphics/GraphicErrors.h"
 #include "graphics/MetafileRendering.h"
 #include "graphics/PictureLimits.h"
+#include "graphics/WmfBitmaps.h"
 #include "graphics/WmfFontHeights.h"
 #include "graphics/WmfObjectTable.h"
 #include "graphics/WmfPlayback.h"
+#include "graphics/WmfRasterDevice.h"
 #include "graphics/WmfRecordStream.h"
 #include "graphics/WmfText.h"
 #include "graphics/WmfTextAlignment.h"
@@ -116,8 +118,13 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     device->bbox = bbox;
     device->width = unsigned(size.width());
     device->height = unsigned(size.height());
-    WmfTextPainter text(QRectF(QPointF(bbox.TL.x, bbox.TL.y), QPointF(bbox.BR.x, bbox.BR.y)), size);
+    const QRectF frame(QPointF(bbox.TL.x, bbox.TL.y), QPointF(bbox.BR.x, bbox.BR.y));
+    WmfTextPainter text(frame, size);
+    WmfBitmapPainter bitmaps(frame, size, size.width() / std::max(1, target.width()));
+    WmfPainters painters{&text, &bitmaps};
+    api->user_data = &painters;
     text.takeTextOf(api.get());
+    bitmaps.takeBitmapsOf(api.get());
     if (wmf_play(api.get(), 0, &bbox) != wmf_E_None)
         return {};
     int* pixels = device->gd_image ? wmf_gd_image_pixels(device->gd_image) : nullptr;

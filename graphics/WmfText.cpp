@@ -1,5 +1,7 @@
 #include "graphics/WmfText.h"
 
+#include "graphics/WmfRasterDevice.h"
+
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -65,24 +67,6 @@ bool isEastAsian(int charset) {
     return charset == 128 || charset == 129 || charset == 130 || charset == 134 || charset == 136;
 }
 
-struct RgbPixel {
-    int r, g, b, a;
-};
-
-// The raster device keeps 7 bits of transparency above 24 bits of colour.
-RgbPixel fromDevice(int p) {
-    const auto u = unsigned(p);
-    const int transparency = int((u >> 24) & 0x7f);
-    return {int((u >> 16) & 0xff), int((u >> 8) & 0xff), int(u & 0xff),
-            255 - (transparency * 255 + 63) / 127};
-}
-
-int toDevice(RgbPixel c) {
-    const int transparency = ((255 - c.a) * 127 + 127) / 255;
-    return int((unsigned(transparency) << 24) | (unsigned(c.r) << 16) | (unsigned(c.g) << 8) |
-               unsigned(c.b));
-}
-
 // Lays premultiplied `layer`, whose top left is at `origin`, over the device's pixels.
 void blend(const QImage& layer, QPoint origin, int* pixels, QSize size) {
     for (int y = 0; y < layer.height(); ++y) {
@@ -131,17 +115,6 @@ QFont fontFor(const wmfFont& wmf, const QString& family, double pixelHeight) {
     font.setStrikeOut(wmf.lfStrikeOut != 0);
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
-}
-
-// The raster device's pixels part-way through a play. Its public gd_image is
-// only set once the play has ended; until then the picture is the first member
-// of the device's own data, as it has been in every libwmf 0.2 release.
-int* devicePixelsWhilePlaying(wmfAPI* api) {
-    const wmf_gd_t* device = WMF_GD_GetData(api);
-    if (!device || !device->gd_data)
-        return nullptr;
-    void* image = *static_cast<void* const*>(device->gd_data);
-    return image ? wmf_gd_image_pixels(image) : nullptr;
 }
 
 } // namespace
@@ -239,12 +212,12 @@ QString substituteFontFamily(const QString& windowsFamily) {
 }
 
 void WmfTextPainter::takeTextOf(_wmfAPI* api) {
-    api->user_data = this;
     static_cast<wmfFunctionReference*>(api->function_reference)->draw_text = drawText;
 }
 
 void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
-    auto* painter = static_cast<WmfTextPainter*>(api->user_data);
+    WmfPainters* painters = wmfPainters(api);
+    WmfTextPainter* painter = painters ? painters->text : nullptr;
     if (!painter || !text || !text->str || !text->dc || !text->dc->font ||
         painter->frame_.isEmpty() || painter->size_.isEmpty() || painter->drawn_ >= MaxTextItems)
         return;

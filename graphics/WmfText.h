@@ -44,7 +44,7 @@ public:
     WmfTextPainter(QRectF frame, QSize size) : frame_(frame), size_(size) {}
 
     // Takes libwmf's text drawing on `api` (its raster device) over; the
-    // painter must outlive the playing.
+    // painter, set in the API's WmfPainters, must outlive the playing.
     void takeTextOf(_wmfAPI* api);
 
 private:
