@@ -9,6 +9,7 @@
 #include "graphics/WmfRecordStream.h"
 #include "graphics/WmfText.h"
 #include "graphics/WmfTextAlignment.h"
+#include "graphics/WmfTextRuns.h"
 
 #include <QDeadlineTimer>
 #include <QPainter>
@@ -89,8 +90,10 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     const qint64 headerAt = layout.placeable ? PlaceableHeaderBytes : 0;
     // libwmf only reads the buffer, but its interface is not const.
     WmfPlayback playback = wmfPlayback(
-        withFontHeightsAsEm(
-            withTextAlignmentRestored(withOwnObjectSlots(bytes, headerAt), headerAt), headerAt),
+        withLigatureRunsWhole(
+            withFontHeightsAsEm(
+                withTextAlignmentRestored(withOwnObjectSlots(bytes, headerAt), headerAt), headerAt),
+            headerAt),
         layout, size);
     setWmfLargestRecord(playback.bytes, headerAt);
     if (wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(playback.bytes.data()),

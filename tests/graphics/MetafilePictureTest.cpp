@@ -447,6 +447,29 @@ TEST(MetafilePicture, DrawsEmfCurvedShapesAsWindowsDoes) {
         EXPECT_TRUE(white(chord, p.x(), p.y())) << "chord at " << p.x() << "," << p.y();
 }
 
+// Letters a WMF string's advances join into one ligature (the first takes
+// the width, the others none) are drawn together at the first one's place;
+// libwmf set them apart, on top of the letter after them.
+TEST(MetafilePicture, DrawsWmfLigaturesTogether) {
+    WmfWriter wmf(QRect(0, 0, 400, 100), 96);
+    wmf.setWindow(QRect(0, 0, 400, 100));
+    wmf.useFont(-40, "DejaVu Sans");
+    wmf.record(0x012E, {24}); // SetTextAlign(TA_BASELINE)
+    // ExtTextOut "ffiHH" at (100, 70), no options; advances 60, 0, 0, 60, 60.
+    wmf.record(0x0A32, {70, 100, 5, 0, 'f' | ('f' << 8), 'i' | ('H' << 8), 'H', 60, 0, 0, 60, 60});
+    MetafilePicture picture;
+    picture.loadFromData(wmf.finish());
+    const QImage image = picture.image();
+    int inked = 0;
+    for (int x = 95; x < 150; ++x) {
+        bool dark = false;
+        for (int y = 0; y < image.height() && !dark; ++y)
+            dark = qGray(image.pixel(x, y)) < 128;
+        inked += dark ? 1 : 0;
+    }
+    EXPECT_GT(inked, 20) << "the ligature's letters apart";
+}
+
 // A WMF carrying an EMF copy of its drawing in escape records is drawn from
 // the copy; a copy whose pieces do not add up is passed over for the WMF
 // records.
