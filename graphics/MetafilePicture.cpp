@@ -12,13 +12,16 @@ constexpr qint64 PlaceableHeaderBytes = 22;
 
 // The EMF copy a WMF carries, drawn at the WMF's own size; a null image when
 // there is none or it cannot be drawn, and the WMF records are drawn instead.
+// A copy whose frame comes to the same whole pixels as the WMF's box keeps its
+// own, finer size: the box is the same picture in coarser units, often a unit
+// larger, and stretched over it the drawing would grow by that unit.
 QImage drawEmbeddedEmf(const QByteArray& bytes, const graphics::WmfLayout& wmf) {
     const QByteArray emf = graphics::embeddedEmf(bytes, wmf.placeable ? PlaceableHeaderBytes : 0);
     if (emf.isEmpty() || graphics::detectMetafile(emf) != graphics::MetafileKind::Emf)
         return {};
     try {
         graphics::EmfLayout layout = graphics::checkEmf(emf);
-        if (!wmf.naturalSize.isEmpty())
+        if (!wmf.naturalSize.isEmpty() && wmf.naturalSize.toSize() != layout.naturalSize.toSize())
             layout.naturalSize = wmf.naturalSize;
         return graphics::renderEmf(emf, layout);
     } catch (const EInvalidGraphic&) {
