@@ -1,5 +1,6 @@
 #include "graphics/EmfBitmaps.h"
 
+#include "graphics/EmfRewrite.h"
 #include "graphics/LittleEndian.h"
 #include "graphics/PictureLimits.h"
 
@@ -29,11 +30,6 @@ struct Record {
     std::uint32_t type;
     qint64 size;
 };
-
-void putU32(QByteArray& bytes, qint64 at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = char((value >> (8 * i)) & 0xff);
-}
 
 std::uint32_t u32(QByteArrayView bytes, qint64 at) {
     return readU32(bytes, at).value_or(0);
@@ -284,13 +280,7 @@ QByteArray emfWithPlainBitmaps(const QByteArray& bytes) {
     }
     if (!changed)
         return bytes;
-    out += QByteArrayView(bytes).sliced(end).toByteArray();
-    // The header counts the file's bytes and records.
-    if (out.size() >= 56 && out.size() <= std::numeric_limits<std::uint32_t>::max()) {
-        putU32(out, 48, std::uint32_t(out.size()));
-        putU32(out, 52, u32(out, 52) - std::uint32_t(removed));
-    }
-    return out;
+    return finishedEmf(std::move(out), bytes, end, -qint64(removed));
 }
 
 } // namespace graphics

@@ -1,5 +1,6 @@
 #include "graphics/EmfNullPenShapes.h"
 
+#include "graphics/EmfRewrite.h"
 #include "graphics/LittleEndian.h"
 
 #include <QHash>
@@ -59,11 +60,6 @@ struct PenState {
 
 std::uint32_t u32(QByteArrayView bytes, qint64 at) {
     return readU32(bytes, at).value_or(0);
-}
-
-void putU32(QByteArray& bytes, qint64 at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = char((value >> (8 * i)) & 0xff);
 }
 
 QByteArray record(std::uint32_t type, QByteArrayView payload = {}) {
@@ -317,13 +313,7 @@ QByteArray emfWithNullPenShapesAsPaths(const QByteArray& bytes) {
     }
     if (added == 0)
         return bytes;
-    out += QByteArrayView(bytes).sliced(at).toByteArray();
-    // The header counts the file's bytes and records.
-    if (out.size() >= 56 && out.size() <= std::numeric_limits<std::uint32_t>::max()) {
-        putU32(out, 48, std::uint32_t(out.size()));
-        putU32(out, 52, u32(out, 52) + std::uint32_t(added));
-    }
-    return out;
+    return finishedEmf(std::move(out), bytes, at, qint64(added));
 }
 
 } // namespace graphics

@@ -1,5 +1,6 @@
 #include "graphics/EmfTextGlyphs.h"
 
+#include "graphics/EmfRewrite.h"
 #include "graphics/LittleEndian.h"
 
 #include <QChar>
@@ -103,11 +104,6 @@ float f32(QByteArrayView bytes, qint64 at) {
     static_assert(sizeof value == sizeof bits);
     std::memcpy(&value, &bits, sizeof value);
     return value;
-}
-
-void putU32(QByteArray& bytes, qint64 at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = char((value >> (8 * i)) & 0xff);
 }
 
 // An extent scaled by ScaleWindowExtEx / ScaleViewportExtEx (x numerator and
@@ -388,13 +384,7 @@ QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes, double pictureScale
     }
     if (!changed)
         return bytes;
-    out += QByteArrayView(bytes).sliced(at).toByteArray();
-    // The header counts the file's bytes and records.
-    if (out.size() >= 56 && out.size() <= std::numeric_limits<std::uint32_t>::max()) {
-        putU32(out, 48, std::uint32_t(out.size()));
-        putU32(out, 52, u32(out, 52) + std::uint32_t(addedRecords));
-    }
-    return out;
+    return finishedEmf(std::move(out), bytes, at, qint64(addedRecords));
 }
 
 } // namespace graphics
