@@ -233,9 +233,10 @@ std::optional<QImage> maskedImage(QByteArrayView maskRecord, QByteArrayView imag
 QByteArray emfWithPlainBitmaps(const QByteArray& bytes) {
     QList<Record> records;
     for (qint64 at = 0; at + 8 <= bytes.size();) {
-        const Record r{at, u32(bytes, at), u32(bytes, at + 4)};
-        if (r.size < 8 || r.size > bytes.size() - at)
+        const std::optional<EmfRecord> next = emfRecordAt(bytes, at);
+        if (!next)
             return bytes;
+        const Record r{at, next->type, next->bytes.size()};
         records.append(r);
         if (r.type == EmrEof)
             break;

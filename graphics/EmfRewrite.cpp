@@ -15,6 +15,13 @@ constexpr qint64 RecordCountAt = 52;
 
 } // namespace
 
+std::optional<EmfRecord> emfRecordAt(QByteArrayView file, qint64 at) {
+    const qint64 size = readU32(file, at + 4).value_or(0);
+    if (size < 8 || size > file.size() - at)
+        return std::nullopt;
+    return EmfRecord{readU32(file, at).value_or(0), file.sliced(at, size)};
+}
+
 void putU32(QByteArray& bytes, qint64 at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i)
         bytes[at + i] = char((value >> (8 * i)) & 0xff);

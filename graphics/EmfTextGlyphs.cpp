@@ -361,11 +361,12 @@ QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes, double pictureScale
     qint64 addedRecords = 0;
     qint64 at = 0;
     for (;;) {
-        const std::uint32_t type = u32(bytes, at);
-        const qint64 size = u32(bytes, at + 4);
-        if (size < 8 || size > bytes.size() - at)
+        const std::optional<EmfRecord> next = emfRecordAt(bytes, at);
+        if (!next)
             return bytes; // not a checked file: leave it to the converter as it is
-        const QByteArrayView rec = QByteArrayView(bytes).sliced(at, size);
+        const std::uint32_t type = next->type;
+        const QByteArrayView rec = next->bytes;
+        const qint64 size = rec.size();
         at += size;
 
         if (type == ExtTextOutW && out.size() - at < MaxAddedBytes) {
