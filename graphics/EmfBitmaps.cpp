@@ -210,6 +210,8 @@ bool needsRewrite(QByteArrayView record) {
 // The mask and the image, as one bitmap with alpha. The pair draws
 // (paper OR mask) AND image: where the mask is white the image shows as it
 // is; where it is black the paper shows through the image's white parts.
+// A grey mask over white image lightens the paper (a highlight drawn this
+// way): white laid over it at the grey's strength comes close.
 // Transparent pixels are white too, for a reader that drops the alpha.
 std::optional<QImage> maskedImage(QByteArrayView maskRecord, QByteArrayView imageRecord) {
     const auto mask = decodeBitmap(maskRecord);
@@ -220,9 +222,11 @@ std::optional<QImage> maskedImage(QByteArrayView maskRecord, QByteArrayView imag
         const auto* m = reinterpret_cast<const QRgb*>(mask->constScanLine(y));
         auto* p = reinterpret_cast<QRgb*>(image->scanLine(y));
         for (int x = 0; x < image->width(); ++x) {
-            const bool maskShows = qAlpha(m[x]) != 0 && qGray(m[x]) >= 128;
             const bool whiteImage = (p[x] & 0x00ffffffu) == 0x00ffffffu;
-            p[x] = !maskShows && whiteImage ? qRgba(255, 255, 255, 0) : (p[x] | 0xff000000u);
+            if (whiteImage)
+                p[x] = qRgba(255, 255, 255, qAlpha(m[x]) != 0 ? qGray(m[x]) : 0);
+            else
+                p[x] |= 0xff000000u;
         }
     }
     return image;
