@@ -291,12 +291,16 @@ bool TfrmMain::loadPicture(const QString& path) {
     if (largeView_ && largeView_->isVisible()) {
         largeView_->showPicture(std::make_unique<DecodedPicture>(result->image), path,
                                 result->fullSize);
+        // On screen before the bookkeeping the key goes on to (clash marks,
+        // decoding ahead), not after it on the next turn of the event loop.
+        largeView_->preview()->repaint();
         // The pane, mostly under the large view, scales the screen-sized
         // picture down once the view has shown it.
         paneImage_ = result->image;
         paneUpdate_->start();
     } else {
         showInPane(result->image);
+        imgPreview->repaint(); // as the large view's, above
     }
     return true;
 }
