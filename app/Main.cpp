@@ -241,6 +241,12 @@ void TfrmMain::NextPicture() {
     clashMarks_->clear();
     browser_.NextPicture();
     decodeAhead();
+    // The new picture goes on screen now, once the decoders have their next
+    // requests, rather than on a later turn of the event loop.
+    QCoreApplication::sendPostedEvents(largeView_ && largeView_->isVisible()
+                                           ? static_cast<QWidget*>(largeView_)
+                                           : static_cast<QWidget*>(this),
+                                       QEvent::UpdateRequest);
     // A key typed while the next picture was loading was meant for the one
     // before it: no key acts on a picture the user has not seen.
     discardQueuedInput();
@@ -291,16 +297,12 @@ bool TfrmMain::loadPicture(const QString& path) {
     if (largeView_ && largeView_->isVisible()) {
         largeView_->showPicture(std::make_unique<DecodedPicture>(result->image), path,
                                 result->fullSize);
-        // On screen before the bookkeeping the key goes on to (clash marks,
-        // decoding ahead), not after it on the next turn of the event loop.
-        largeView_->preview()->repaint();
         // The pane, mostly under the large view, scales the screen-sized
         // picture down once the view has shown it.
         paneImage_ = result->image;
         paneUpdate_->start();
     } else {
         showInPane(result->image);
-        imgPreview->repaint(); // as the large view's, above
     }
     return true;
 }
