@@ -66,7 +66,10 @@ QImage mapSharedPixels(int descriptor, const DecodeResult& result) {
         ::close(descriptor);
         return {};
     }
-    void* address = ::mmap(nullptr, std::size_t(length), PROT_READ, MAP_SHARED | MAP_POPULATE, descriptor, 0);
+    // Paged in now, as the picture arrives ahead of its key, not on the
+    // first paint, which would otherwise take a fault for every page.
+    void* address =
+        ::mmap(nullptr, std::size_t(length), PROT_READ, MAP_SHARED | MAP_POPULATE, descriptor, 0);
     ::close(descriptor);
     if (address == MAP_FAILED)
         return {};
