@@ -186,6 +186,8 @@ void drawSvgText(QPainter& painter, const SvgText& text, const QRectF& target,
     font.setItalic(text.italic);
     font.setUnderline(text.underline);
     font.setStrikeOut(text.strikeOut);
+    // As text is drawn on a screen: stems and bars on whole rows.
+    font.setHintingPreference(QFont::PreferVerticalHinting);
     const double width = text.anchor == Qt::AlignLeft
                              ? 0
                              : QFontMetricsF(font, painter.device()).horizontalAdvance(text.text);

@@ -1,9 +1,12 @@
 #include "graphics/WmfPlayback.h"
 
+#include "graphics/PictureLimits.h"
 #include "graphics/WmfObjectTable.h"
 #include "graphics/WmfRecordStream.h"
 
 #include <QList>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -159,12 +162,27 @@ Viewport viewportAtFirstDrawing(QByteArrayView bytes, Viewport viewport) {
     }
 }
 
+// The drawing's size in `size`'s pixels before they were rounded to whole
+// ones: the scale its own inches give, so that a shape lies where its
+// coordinates say rather than stretched over the rounding.
+QSizeF unroundedSize(const WmfLayout& layout, QSize size) {
+    const QSizeF natural = layout.naturalSize;
+    const QSize rounded = clampRenderedSize(natural.width(), natural.height());
+    if (rounded.isEmpty())
+        return QSizeF(size);
+    const double shrink =
+        std::min(1.0, double(MaxRenderedSide) / std::max(natural.width(), natural.height()));
+    return {natural.width() * shrink * size.width() / rounded.width(),
+            natural.height() * shrink * size.height() / rounded.height()};
+}
+
 } // namespace
 
 WmfPlayback wmfPlayback(const QByteArray& bytes, const WmfLayout& layout, QSize size) {
     const QRect box = layout.placeableBox;
-    const qint64 viewWidth = qint64(size.width()) * UnitsPerPixel;
-    const qint64 viewHeight = qint64(size.height()) * UnitsPerPixel;
+    const QSizeF drawing = unroundedSize(layout, size);
+    const qint64 viewWidth = std::llround(drawing.width() * UnitsPerPixel);
+    const qint64 viewHeight = std::llround(drawing.height() * UnitsPerPixel);
     if (!layout.placeable || box.isEmpty() || size.isEmpty() || bytes.size() < FirstRecordAt ||
         !fitsI16(box.width()) || !fitsI16(box.height()) || !fitsI16(viewWidth) ||
         !fitsI16(viewHeight))
@@ -183,10 +201,16 @@ WmfPlayback wmfPlayback(const QByteArray& bytes, const WmfLayout& layout, QSize 
     if (words)
         putU32(played, PlaceableBytes + 6, *words + std::uint32_t(preamble.size() / 2));
 
-    const Viewport viewport =
-        viewportAtFirstDrawing(played, Viewport{0, 0, double(viewWidth), double(viewHeight)});
+    const Viewport ours{0, 0, double(viewWidth), double(viewHeight)};
+    const Viewport viewport = viewportAtFirstDrawing(played, ours);
     if (viewport.mapMode != Anisotropic || viewport.width == 0 || viewport.height == 0)
         return {played, {}};
+    // Our viewport holds the drawing at its own scale; the picture is its
+    // whole pixels from the top left.
+    if (viewport.x == ours.x && viewport.y == ours.y && viewport.width == ours.width &&
+        viewport.height == ours.height)
+        return {played, QRectF(0, 0, double(size.width()) * UnitsPerPixel,
+                               double(size.height()) * UnitsPerPixel)};
     return {played, QRectF(viewport.x, viewport.y, viewport.width, viewport.height).normalized()};
 }
 

@@ -122,8 +122,9 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     device->width = unsigned(size.width());
     device->height = unsigned(size.height());
     const QRectF frame(QPointF(bbox.TL.x, bbox.TL.y), QPointF(bbox.BR.x, bbox.BR.y));
-    WmfTextPainter text(frame, size);
-    WmfBitmapPainter bitmaps(frame, size, size.width() / std::max(1, target.width()));
+    const int factor = size.width() / std::max(1, target.width());
+    WmfTextPainter text(frame, size, factor);
+    WmfBitmapPainter bitmaps(frame, size, factor);
     WmfPainters painters{&text, &bitmaps};
     api->user_data = &painters;
     text.takeTextOf(api.get());

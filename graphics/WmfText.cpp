@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QStringList>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <iconv.h>
 #include <libwmf/api.h>
@@ -67,16 +68,18 @@ bool isEastAsian(int charset) {
     return charset == 128 || charset == 129 || charset == 130 || charset == 134 || charset == 136;
 }
 
-// Lays premultiplied `layer`, whose top left is at `origin`, over the device's pixels.
-void blend(const QImage& layer, QPoint origin, int* pixels, QSize size) {
-    for (int y = 0; y < layer.height(); ++y) {
+// Lays premultiplied `layer`, whose top left is at `origin` on the device and
+// each of whose pixels covers `scale` × `scale` of the device's, over them.
+void blend(const QImage& layer, QPoint origin, int scale, int* pixels, QSize size) {
+    for (int y = 0; y < layer.height() * scale; ++y) {
         const int py = origin.y() + y;
         if (py < 0 || py >= size.height())
             continue;
-        const auto* line = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
-        for (int x = 0; x < layer.width(); ++x) {
+        const auto* line = reinterpret_cast<const QRgb*>(layer.constScanLine(y / scale));
+        for (int x = 0; x < layer.width() * scale; ++x) {
             const int px = origin.x() + x;
-            const int a = qAlpha(line[x]);
+            const QRgb layerPixel = line[x / scale];
+            const int a = qAlpha(layerPixel);
             if (px < 0 || px >= size.width() || a == 0)
                 continue;
             int& target = pixels[std::size_t(py) * size.width() + px];
@@ -88,8 +91,8 @@ void blend(const QImage& layer, QPoint origin, int* pixels, QSize size) {
                 return outA == 0 ? 0
                                  : std::clamp((src * 255 + dst * d.a * keep / 255) / outA, 0, 255);
             };
-            target = toDevice({mix(qRed(line[x]), d.r), mix(qGreen(line[x]), d.g),
-                               mix(qBlue(line[x]), d.b), outA});
+            target = toDevice({mix(qRed(layerPixel), d.r), mix(qGreen(layerPixel), d.g),
+                               mix(qBlue(layerPixel), d.b), outA});
         }
     }
 }
@@ -113,7 +116,7 @@ QFont fontFor(const wmfFont& wmf, const QString& family, double pixelHeight) {
     font.setItalic(wmf.lfItalic != 0);
     font.setUnderline(wmf.lfUnderline != 0);
     font.setStrikeOut(wmf.lfStrikeOut != 0);
-    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setHintingPreference(QFont::PreferVerticalHinting);
     return font;
 }
 
@@ -232,8 +235,11 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
         return;
     const QString family =
         wmf.lfFaceName ? decodeWindowsText(QByteArrayView(wmf.lfFaceName), charset) : QString();
-    const double sx = painter->size_.width() / painter->frame_.width();
-    const double sy = painter->size_.height() / painter->frame_.height();
+    // Text is laid out and drawn at the picture's own size, as other programs
+    // draw it on a screen, not at the supersampled device's.
+    const int step = std::max(1, painter->supersampling_);
+    const double sx = painter->size_.width() / painter->frame_.width() / step;
+    const double sy = painter->size_.height() / painter->frame_.height() / step;
     item.at = QPointF((text->pt.x - painter->frame_.left()) * sx,
                       (text->pt.y - painter->frame_.top()) * sy);
     const double pixelHeight = std::abs(text->font_height * sy);
@@ -250,6 +256,7 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
     // ascent and descent place it where Windows does.
     const unsigned vertical = WMF_DC_TEXTALIGN(text->dc) & TA_BASELINE;
     const QFontMetricsF metrics(item.font);
+    item.glyphs = layOutOnWholePixels(item.text, item.font);
     if (vertical == TA_TOP)
         item.baseline = metrics.ascent() - pixelHeight;
     else if (vertical == TA_BOTTOM)
@@ -263,8 +270,14 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
     const double estimate = (text->bbox.TR.x - text->bbox.TL.x) * sx;
     if (horizontal != TA_LEFT && wmf.lfEscapement == 0 && estimate > 0 &&
         estimate <= 4.0 * MaxTextPixels) {
-        const double width = metrics.horizontalAdvance(item.text);
+        const double width = item.glyphs.width;
         item.at.rx() += estimate / 2 - (horizontal == TA_CENTER ? width / 2 : width);
+    }
+    // Level text starts on a whole pixel, its baseline on a row: letters come
+    // out as sharp as other programs draw them.
+    if (wmf.lfEscapement == 0) {
+        const double baselineAt = std::round(item.at.y() + item.baseline);
+        item.at = QPointF(std::round(item.at.x()), baselineAt - item.baseline);
     }
     const wmfRGB* colour = WMF_DC_TEXTCOLOR(text->dc);
     item.colour = QColor(colour->r, colour->g, colour->b);
@@ -274,6 +287,8 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
 
 // Draws one string onto the device's pixels through a layer just large enough for it.
 void WmfTextPainter::draw(const Item& item, int* pixels) const {
+    const int step = std::max(1, supersampling_);
+    const QSize picture((size_.width() + step - 1) / step, (size_.height() + step - 1) / step);
     QTransform place;
     place.translate(item.at.x(), item.at.y());
     place.rotate(item.angle);
@@ -281,9 +296,10 @@ void WmfTextPainter::draw(const Item& item, int* pixels) const {
     // Room for overhangs, underlines and anti-aliasing around the ink.
     const double margin = 2 + metrics.height() / 4;
     const QRectF ink = metrics.boundingRect(item.text)
+                           .united(QRectF(0, -metrics.ascent(), item.glyphs.width, metrics.height()))
                            .translated(0, item.baseline)
                            .adjusted(-margin, -margin, margin, margin);
-    const QRect area = place.mapRect(ink).toAlignedRect().intersected(QRect(QPoint(0, 0), size_));
+    const QRect area = place.mapRect(ink).toAlignedRect().intersected(QRect(QPoint(0, 0), picture));
     if (area.isEmpty())
         return;
     QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
@@ -295,11 +311,11 @@ void WmfTextPainter::draw(const Item& item, int* pixels) const {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(-area.topLeft());
     painter.setTransform(place, true);
-    painter.setFont(item.font);
     painter.setPen(item.colour);
-    painter.drawText(QPointF(0, item.baseline), item.text);
+    for (const QGlyphRun& run : item.glyphs.runs)
+        painter.drawGlyphRun(QPointF(0, item.baseline), run);
     painter.end();
-    blend(layer, area.topLeft(), pixels, size_);
+    blend(layer, area.topLeft() * step, step, pixels, size_);
 }
 
 } // namespace graphics

@@ -6,6 +6,8 @@
 // bytes are decoded by the font's Windows character set and drawn with the
 // named font, the IPA fonts standing in for the Japanese Windows fonts.
 
+#include "graphics/WmfTextLayout.h"
+
 #include <QByteArrayView>
 #include <QColor>
 #include <QFont>
@@ -40,8 +42,9 @@ inline constexpr double TypicalCellHeightPerEm = 1.15;
 class WmfTextPainter {
 public:
     // `frame` is the part of libwmf's device space that fills the picture of
-    // `size` pixels.
-    WmfTextPainter(QRectF frame, QSize size) : frame_(frame), size_(size) {}
+    // `size` pixels, `supersampling` times the picture's own size.
+    WmfTextPainter(QRectF frame, QSize size, int supersampling)
+        : frame_(frame), size_(size), supersampling_(supersampling) {}
 
     // Takes libwmf's text drawing on `api` (its raster device) over; the
     // painter, set in the API's WmfPainters, must outlive the playing.
@@ -51,6 +54,7 @@ private:
     struct Item {
         QString text;
         QFont font;
+        WholePixelText glyphs;
         QColor colour;
         QPointF at;            // the reference point, in pixels
         double angle = 0.0;    // degrees, clockwise
@@ -61,6 +65,7 @@ private:
 
     QRectF frame_;
     QSize size_;
+    int supersampling_;
     qsizetype drawn_ = 0;
 };
 
