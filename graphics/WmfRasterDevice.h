@@ -4,6 +4,9 @@
 // its pixels, their colour format, and the painters that stand in for some
 // of its drawing (set as the API's user data).
 
+#include <QImage>
+#include <QPoint>
+#include <QSize>
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
 
@@ -11,10 +14,12 @@ namespace graphics {
 
 class WmfTextPainter;
 class WmfBitmapPainter;
+class WmfShapePainter;
 
 struct WmfPainters {
     WmfTextPainter* text = nullptr;
     WmfBitmapPainter* bitmaps = nullptr;
+    WmfShapePainter* shapes = nullptr;
 };
 
 struct RgbPixel {
@@ -45,6 +50,11 @@ struct RgbPixel {
     void* image = *static_cast<void* const*>(device->gd_data);
     return image ? wmf_gd_image_pixels(image) : nullptr;
 }
+
+// Lays premultiplied `layer`, whose top left is at `origin` on the device of
+// `size` pixels and each of whose pixels covers `scale` × `scale` of the
+// device's, over them.
+void blendOntoDevice(const QImage& layer, QPoint origin, int scale, int* pixels, QSize size);
 
 // The painters set on `api`, if any.
 [[nodiscard]] inline WmfPainters* wmfPainters(wmfAPI* api) {

@@ -7,6 +7,7 @@
 #include "graphics/WmfPlayback.h"
 #include "graphics/WmfRasterDevice.h"
 #include "graphics/WmfRecordStream.h"
+#include "graphics/WmfShapes.h"
 #include "graphics/WmfText.h"
 #include "graphics/WmfTextAlignment.h"
 #include "graphics/WmfTextRuns.h"
@@ -125,10 +126,12 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     const int factor = size.width() / std::max(1, target.width());
     WmfTextPainter text(frame, size, factor);
     WmfBitmapPainter bitmaps(frame, size, factor);
-    WmfPainters painters{&text, &bitmaps};
+    WmfShapePainter shapes(frame, size);
+    WmfPainters painters{&text, &bitmaps, &shapes};
     api->user_data = &painters;
     text.takeTextOf(api.get());
     bitmaps.takeBitmapsOf(api.get());
+    shapes.takeShapesOf(api.get());
     if (wmf_play(api.get(), 0, &bbox) != wmf_E_None)
         return {};
     int* pixels = device->gd_image ? wmf_gd_image_pixels(device->gd_image) : nullptr;
