@@ -44,10 +44,18 @@ QImage toImage(const int* pixels, int width, int height) {
 
 constexpr qint64 PlaceableHeaderBytes = 22;
 
-// libwmf asks this after each record whether to go on: the one safe way to
+// libwmf asks this between records whether to go on: the one safe way to
 // stop it part-way, since it then unwinds and frees what it holds.
-int stopAtDeadline(void* deadline, float) {
-    return static_cast<const QDeadlineTimer*>(deadline)->hasExpired() ? 1 : 0;
+struct PlayWatch {
+    QDeadlineTimer deadline;
+    WmfTextPainter* text = nullptr;
+};
+
+int betweenRecords(void* context, float) {
+    auto* watch = static_cast<PlayWatch*>(context);
+    if (watch->text)
+        watch->text->recordEnded();
+    return watch->deadline.hasExpired() ? 1 : 0;
 }
 
 // libwmf's raster device draws without anti-aliasing: the drawing is played
@@ -78,7 +86,8 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     std::unique_ptr<wmfAPI, ApiDeleter> api(rawApi);
     if (created != wmf_E_None || !api)
         return {};
-    wmf_status_function(api.get(), &deadline, stopAtDeadline);
+    PlayWatch watch{deadline};
+    wmf_status_function(api.get(), &watch, betweenRecords);
 
     wmf_gd_t* device = WMF_GD_GetData(api.get());
     device->type = wmf_gd_image;
@@ -125,6 +134,7 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     const QRectF frame(QPointF(bbox.TL.x, bbox.TL.y), QPointF(bbox.BR.x, bbox.BR.y));
     const int factor = size.width() / std::max(1, target.width());
     WmfTextPainter text(frame, size, factor);
+    watch.text = &text;
     WmfBitmapPainter bitmaps(frame, size, factor);
     WmfShapePainter shapes(frame, size);
     WmfPainters painters{&text, &bitmaps, &shapes};

@@ -246,10 +246,17 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
         item.at.rx() += estimate / 2 - (horizontal == TA_CENTER ? width / 2 : width);
     }
     // Level text starts on a whole pixel, its baseline on a row: letters come
-    // out as sharp as other programs draw them.
+    // out as sharp as other programs draw them. libwmf hands a string with
+    // advances over letter by letter; as Windows does, each letter's offset
+    // from the string's start is rounded, and the start on its own.
     if (wmf.lfEscapement == 0) {
         const double baselineAt = std::round(item.at.y() + item.baseline);
-        item.at = QPointF(std::round(item.at.x()), baselineAt - item.baseline);
+        if (painter->recordEnded_)
+            painter->stringStart_ = item.at.x();
+        painter->recordEnded_ = false;
+        const double start = painter->stringStart_;
+        const double x = std::round(start) + std::round(item.at.x() - start);
+        item.at = QPointF(x, baselineAt - item.baseline);
     }
     const wmfRGB* colour = WMF_DC_TEXTCOLOR(text->dc);
     item.colour = QColor(colour->r, colour->g, colour->b);

@@ -50,6 +50,9 @@ public:
     // painter, set in the API's WmfPainters, must outlive the playing.
     void takeTextOf(_wmfAPI* api);
 
+    // Called between records: text drawn next starts a string of its own.
+    void recordEnded() { recordEnded_ = true; }
+
 private:
     struct Item {
         QString text;
@@ -67,6 +70,9 @@ private:
     QSize size_;
     int supersampling_;
     qsizetype drawn_ = 0;
+    // Where the string being drawn started, in the picture's pixels.
+    double stringStart_ = 0.0;
+    bool recordEnded_ = true;
 };
 
 } // namespace graphics
