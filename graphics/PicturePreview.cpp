@@ -1,5 +1,6 @@
 #include "graphics/PicturePreview.h"
 
+#include "graphics/OpaqueBlit.h"
 #include "graphics/PictureFormats.h"
 
 #include <QMouseEvent>
@@ -59,7 +60,9 @@ void PicturePreview::paintEvent(QPaintEvent* event) {
     const bool opaque = !image.isNull() && !image.hasAlphaChannel();
     for (const QRect& part : event->region().subtracted(opaque ? QRegion(target) : QRegion()))
         painter.fillRect(part, background);
-    if (!image.isNull())
+    if (image.isNull())
+        return;
+    if (!opaque || !graphics::blitOpaque(painter, target.topLeft(), image, event->region()))
         painter.drawImage(target.topLeft(), image);
 }
 

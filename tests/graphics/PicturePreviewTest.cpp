@@ -162,3 +162,28 @@ TEST(PicturePreview, TheNextPictureLeavesNothingOfTheOneBeforeOnScreen) {
     preview.clear();
     EXPECT_EQ(onScreen().pixelColor(45, 25), QColor(Qt::yellow));
 }
+
+// A picture shown 1:1 is copied straight into the window's pixels: it must
+// land where the pane lies in its window, and nowhere else.
+TEST(PicturePreview, APictureShownAtItsOwnSizeLandsWhereThePaneIs) {
+    TempDir dir;
+    const QString picture = dir.write("halves.bmp", encoded(halves(100, 50, Qt::red, Qt::blue), "bmp"));
+    QWidget window;
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, Qt::green);
+    window.setPalette(palette);
+    window.resize(130, 80);
+    PicturePreview preview(&window);
+    preview.setGeometry(7, 9, 100, 50);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    preview.loadFromFile(picture);
+    QCoreApplication::processEvents();
+    const QImage shown = window.screen()->grabWindow(window.winId()).toImage();
+    for (QPoint p : {QPoint(7, 9), QPoint(56, 58)})
+        EXPECT_EQ(shown.pixelColor(p), QColor(Qt::red)) << p.x() << "," << p.y();
+    for (QPoint p : {QPoint(57, 9), QPoint(106, 58)})
+        EXPECT_EQ(shown.pixelColor(p), QColor(Qt::blue)) << p.x() << "," << p.y();
+    for (QPoint p : {QPoint(6, 9), QPoint(7, 8), QPoint(107, 58), QPoint(106, 59)})
+        EXPECT_EQ(shown.pixelColor(p), QColor(Qt::green)) << p.x() << "," << p.y();
+}
