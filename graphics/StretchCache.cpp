@@ -5,8 +5,9 @@ QImage::Format stretchFormatFor(const QImage& image) {
 }
 
 void StretchCache::setSource(const QImage& image) {
-    source_ = image.isNull() ? QImage() : image.convertToFormat(stretchFormatFor(image));
+    // The scaled picture may be a view of the old source's pixels: it goes first.
     scaled_ = QImage();
+    source_ = image.isNull() ? QImage() : image.convertToFormat(stretchFormatFor(image));
     scaleCount_ = 0;
 }
 
@@ -29,9 +30,13 @@ const QImage& StretchCache::imageFor(QSize size, qreal devicePixelRatio) {
     }
     const QSize devicePixels = (QSizeF(size) * devicePixelRatio).toSize();
     if (scaled_.size() != devicePixels) {
+        // At its own size the picture is shown as it is, through a view of
+        // its pixels: the screen's pixel ratio set on a shared copy would
+        // copy them all, a screenful for every picture.
         scaled_ =
             devicePixels == source_.size()
-                ? source_
+                ? QImage(source_.constBits(), source_.width(), source_.height(),
+                         source_.bytesPerLine(), source_.format())
                 : source_.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         ++scaleCount_;
     }

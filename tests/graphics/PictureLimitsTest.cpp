@@ -51,4 +51,14 @@ TEST(StretchCache, ScalesIn32BitFormats) {
     const QImage& scaled = cache.imageFor(QSize(7, 3));
     EXPECT_EQ(scaled.size(), QSize(7, 3));
     EXPECT_EQ(scaled.pixelColor(6, 2), QColor(Qt::green));
+
+    // At its own size on a high-density screen: the same pixels under the
+    // screen's ratio, not a copy of a whole picture each time one is shown.
+    QImage large(400, 300, QImage::Format_RGB32);
+    large.fill(Qt::blue);
+    cache.setSource(large);
+    const QImage& asIs = cache.imageFor(QSize(200, 150), 2.0);
+    EXPECT_EQ(asIs.size(), QSize(400, 300));
+    EXPECT_EQ(asIs.devicePixelRatio(), 2.0);
+    EXPECT_EQ(asIs.constBits(), large.constBits());
 }
