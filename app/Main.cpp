@@ -240,13 +240,15 @@ void TfrmMain::NextPicture() {
     // The picture on screen is leaving; the next one gets marks of its own.
     clashMarks_->clear();
     browser_.NextPicture();
-    decodeAhead();
-    // The new picture goes on screen now, once the decoders have their next
-    // requests, rather than on a later turn of the event loop.
+    // The new picture goes on screen now, in the key's own turn of the event
+    // loop, and only then do the decoders get their next requests: decoding
+    // at once, they would compete for the memory with the copy of a
+    // screen-sized picture into the window.
     QCoreApplication::sendPostedEvents(largeView_ && largeView_->isVisible()
                                            ? static_cast<QWidget*>(largeView_)
                                            : static_cast<QWidget*>(this),
                                        QEvent::UpdateRequest);
+    decodeAhead();
     // A key typed while the next picture was loading was meant for the one
     // before it: no key acts on a picture the user has not seen.
     discardQueuedInput();
