@@ -60,7 +60,8 @@ bool blitOpaque(QPainter& painter, QPoint at, const QImage& image, const QRegion
     QPaintEngine* engine = painter.paintEngine();
     QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
     if (!device || device->devType() != QInternal::Image || image.isNull() ||
-        !isOpaque32(image.format()) || painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        !isOpaque32(image.format()) ||
+        painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
         painter.opacity() < 1.0)
         return false;
     auto* target = static_cast<QImage*>(device);
@@ -69,8 +70,7 @@ bool blitOpaque(QPainter& painter, QPoint at, const QImage& image, const QRegion
     // Whole pixels only: a translation, and the scale the picture was made for.
     const QTransform toDevice = painter.deviceTransform();
     const double scale = image.devicePixelRatio();
-    if (toDevice.type() > QTransform::TxScale || toDevice.m11() != scale ||
-        toDevice.m22() != scale)
+    if (toDevice.type() > QTransform::TxScale || toDevice.m11() != scale || toDevice.m22() != scale)
         return false;
     const QPointF origin = toDevice.map(QPointF(at));
     if (origin.x() != std::round(origin.x()) || origin.y() != std::round(origin.y()))
@@ -84,8 +84,8 @@ bool blitOpaque(QPainter& painter, QPoint at, const QImage& image, const QRegion
     for (const QRect& part : parts) {
         const qsizetype bytes = qsizetype(part.width()) * 4;
         for (int y = part.top(); y <= part.bottom(); ++y) {
-            const uchar* from = image.constScanLine(y - placed.top()) +
-                                qsizetype(part.left() - placed.left()) * 4;
+            const uchar* from =
+                image.constScanLine(y - placed.top()) + qsizetype(part.left() - placed.left()) * 4;
             copyRow(pixels + qsizetype(y) * stride + qsizetype(part.left()) * 4, from, bytes);
         }
     }

@@ -68,7 +68,6 @@ bool isEastAsian(int charset) {
     return charset == 128 || charset == 129 || charset == 130 || charset == 134 || charset == 136;
 }
 
-
 // The families to ask for: the font's own (or its stand-in) and, for East
 // Asian text, a font that has the characters.
 QStringList familiesFor(const QString& family, int charset) {
@@ -274,10 +273,11 @@ void WmfTextPainter::draw(const Item& item, int* pixels) const {
     const QFontMetricsF metrics(item.font);
     // Room for overhangs, underlines and anti-aliasing around the ink.
     const double margin = 2 + metrics.height() / 4;
-    const QRectF ink = metrics.boundingRect(item.text)
-                           .united(QRectF(0, -metrics.ascent(), item.glyphs.width, metrics.height()))
-                           .translated(0, item.baseline)
-                           .adjusted(-margin, -margin, margin, margin);
+    const QRectF ink =
+        metrics.boundingRect(item.text)
+            .united(QRectF(0, -metrics.ascent(), item.glyphs.width, metrics.height()))
+            .translated(0, item.baseline)
+            .adjusted(-margin, -margin, margin, margin);
     const QRect area = place.mapRect(ink).toAlignedRect().intersected(QRect(QPoint(0, 0), picture));
     if (area.isEmpty())
         return;

@@ -43,8 +43,8 @@ WholePixelText layOutOnWholePixels(const QString& text, const QFont& font) {
             advance = glyphs[k + 1].x - glyph.x;
         } else {
             const QGlyphRun& run = laidOut.runs[glyph.run];
-            const auto advances =
-                run.rawFont().advancesForGlyphIndexes(QList<quint32>{run.glyphIndexes()[glyph.index]});
+            const auto advances = run.rawFont().advancesForGlyphIndexes(
+                QList<quint32>{run.glyphIndexes()[glyph.index]});
             advance = advances.isEmpty() ? line.naturalTextWidth() - (glyph.x - origin)
                                          : advances.first().x();
         }

@@ -14,6 +14,12 @@
 
 namespace {
 
+void setBackground(QWidget& widget, QColor colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, colour);
+    widget.setPalette(palette);
+}
+
 // A 10 × 20 picture: red left half, blue right half.
 QString tallPicture(const TempDir& dir) {
     return dir.write("tall.bmp", encoded(halves(10, 20, Qt::red, Qt::blue), "bmp"));
@@ -24,9 +30,7 @@ QString tallPicture(const TempDir& dir) {
 TEST(PicturePreview, FitsThePictureWithItsShapeCentredOnTheBackground) {
     TempDir dir;
     PicturePreview preview;
-    QPalette palette = preview.palette();
-    palette.setColor(QPalette::Window, Qt::yellow);
-    preview.setPalette(palette);
+    setBackground(preview, Qt::yellow);
     preview.resize(269, 333);
     preview.loadFromFile(tallPicture(dir));
     ASSERT_TRUE(preview.hasPicture());
@@ -124,9 +128,7 @@ TEST(PicturePreview, TransparentPartsShowTheBackgroundColour) {
     const QString path =
         dir.write("half.ico", encoded(halves(16, 16, Qt::transparent, Qt::blue), "ico"));
     PicturePreview preview;
-    QPalette palette = preview.palette();
-    palette.setColor(QPalette::Window, Qt::yellow);
-    preview.setPalette(palette);
+    setBackground(preview, Qt::yellow);
     preview.resize(64, 64);
     preview.loadFromFile(path);
 
@@ -139,9 +141,7 @@ TEST(PicturePreview, TheNextPictureLeavesNothingOfTheOneBeforeOnScreen) {
     TempDir dir;
     const QString wide = dir.write("wide.bmp", encoded(halves(100, 50, Qt::red, Qt::red), "bmp"));
     PicturePreview preview;
-    QPalette palette = preview.palette();
-    palette.setColor(QPalette::Window, Qt::yellow);
-    preview.setPalette(palette);
+    setBackground(preview, Qt::yellow);
     preview.resize(100, 50);
     preview.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
@@ -167,11 +167,10 @@ TEST(PicturePreview, TheNextPictureLeavesNothingOfTheOneBeforeOnScreen) {
 // land where the pane lies in its window, and nowhere else.
 TEST(PicturePreview, APictureShownAtItsOwnSizeLandsWhereThePaneIs) {
     TempDir dir;
-    const QString picture = dir.write("halves.bmp", encoded(halves(100, 50, Qt::red, Qt::blue), "bmp"));
+    const QString picture =
+        dir.write("halves.bmp", encoded(halves(100, 50, Qt::red, Qt::blue), "bmp"));
     QWidget window;
-    QPalette palette = window.palette();
-    palette.setColor(QPalette::Window, Qt::green);
-    window.setPalette(palette);
+    setBackground(window, Qt::green);
     window.resize(130, 80);
     PicturePreview preview(&window);
     preview.setGeometry(7, 9, 100, 50);
