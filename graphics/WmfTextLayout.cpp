@@ -42,9 +42,10 @@ WholePixelText layOutOnWholePixels(const QString& text, const QFont& font) {
         if (k + 1 < glyphs.size()) {
             advance = glyphs[k + 1].x - glyph.x;
         } else {
-            const QGlyphRun& run = laidOut.runs[glyph.run];
-            const auto advances = run.rawFont().advancesForGlyphIndexes(
-                QList<quint32>{run.glyphIndexes()[glyph.index]});
+            const QGlyphRun& run = laidOut.runs.at(glyph.run);
+            const QList<quint32> indexes = run.glyphIndexes();
+            const auto advances =
+                run.rawFont().advancesForGlyphIndexes(QList<quint32>{indexes.at(glyph.index)});
             advance = advances.isEmpty() ? line.naturalTextWidth() - (glyph.x - origin)
                                          : advances.first().x();
         }
