@@ -79,6 +79,10 @@ bool blitOpaque(QPainter& painter, QPoint at, const QImage& image, const QRegion
     QRegion parts = toDevice.map(region).intersected(placed).intersected(target->rect());
     if (painter.hasClipping())
         parts = parts.intersected(toDevice.map(painter.clipRegion()));
+    // What the window lets this widget paint (not under widgets above it).
+    const QRegion allowed = engine->systemClip();
+    if (!allowed.isEmpty())
+        parts = parts.intersected(allowed);
     uchar* pixels = target->bits();
     const qsizetype stride = target->bytesPerLine();
     for (const QRect& part : parts) {

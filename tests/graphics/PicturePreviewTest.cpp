@@ -164,7 +164,8 @@ TEST(PicturePreview, TheNextPictureLeavesNothingOfTheOneBeforeOnScreen) {
 }
 
 // A picture shown 1:1 is copied straight into the window's pixels: it must
-// land where the pane lies in its window, and nowhere else.
+// land where the pane lies in its window, and nowhere else, not even under a
+// widget above it.
 TEST(PicturePreview, APictureShownAtItsOwnSizeLandsWhereThePaneIs) {
     TempDir dir;
     const QString picture =
@@ -174,6 +175,11 @@ TEST(PicturePreview, APictureShownAtItsOwnSizeLandsWhereThePaneIs) {
     window.resize(130, 80);
     PicturePreview preview(&window);
     preview.setGeometry(7, 9, 100, 50);
+    // A widget above the pane keeps its pixels.
+    QWidget cover(&window);
+    setBackground(cover, Qt::black);
+    cover.setAutoFillBackground(true);
+    cover.setGeometry(20, 20, 10, 10);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     preview.loadFromFile(picture);
@@ -185,4 +191,5 @@ TEST(PicturePreview, APictureShownAtItsOwnSizeLandsWhereThePaneIs) {
         EXPECT_EQ(shown.pixelColor(p), QColor(Qt::blue)) << p.x() << "," << p.y();
     for (QPoint p : {QPoint(6, 9), QPoint(7, 8), QPoint(107, 58), QPoint(106, 59)})
         EXPECT_EQ(shown.pixelColor(p), QColor(Qt::green)) << p.x() << "," << p.y();
+    EXPECT_EQ(shown.pixelColor(25, 25), QColor(Qt::black));
 }
