@@ -136,7 +136,7 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     WmfTextPainter text(frame, size, factor);
     watch.text = &text;
     WmfBitmapPainter bitmaps(frame, size, factor);
-    WmfShapePainter shapes(frame, size);
+    WmfShapePainter shapes(frame, size, factor);
     WmfPainters painters{&text, &bitmaps, &shapes};
     api->user_data = &painters;
     text.takeTextOf(api.get());

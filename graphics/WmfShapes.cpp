@@ -2,12 +2,14 @@
 
 #include "graphics/WmfRasterDevice.h"
 
+#include <QList>
 #include <QPainter>
 #include <QPolygonF>
 #include <cmath>
 #include <libwmf/defs.h>
 #include <libwmf/ipa.h>
 #include <libwmf/macro.h>
+#include <numbers>
 
 namespace graphics {
 namespace {
@@ -25,15 +27,121 @@ QPolygonF polygonOf(const wmfD_Coord* points, unsigned count) {
     return polygon;
 }
 
+QRectF rectOf(const wmfD_Coord& topLeft, const wmfD_Coord& bottomRight) {
+    return QRectF(QPointF(topLeft.x, topLeft.y), QPointF(bottomRight.x, bottomRight.y))
+        .normalized();
+}
+
+// The angle, in degrees counter-clockwise as Qt counts on an ellipse in
+// `box`, where the line from its centre to `point` meets it.
+double angleTowards(const QRectF& box, const wmfD_Coord& point) {
+    const double dx = (point.x - box.center().x()) / (box.width() / 2);
+    const double dy = (box.center().y() - point.y) / (box.height() / 2);
+    return std::atan2(dy, dx) * 180.0 / std::numbers::pi;
+}
+
+// An arc of the ellipse in `box` from `start` to `end`, counter-clockwise as
+// a metafile's arcs run; the whole ellipse when they meet.
+struct ArcSpan {
+    double from;
+    double sweep;
+};
+
+ArcSpan arcSpan(const QRectF& box, const wmfD_Coord& start, const wmfD_Coord& end) {
+    const double from = angleTowards(box, start);
+    double sweep = angleTowards(box, end) - from;
+    while (sweep <= 0)
+        sweep += 360.0;
+    return {from, sweep};
+}
+
+// `path` with its points moved to the middle of the picture's pixels they
+// round to (`step` raster pixels each): a line a pixel wide then covers
+// whole pixels, sharp, as on a screen.
+QPainterPath onPixelCentres(QPainterPath path, double step) {
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element element = path.elementAt(i);
+        path.setElementPositionAt(i, (std::round(element.x / step) + 0.5) * step,
+                                  (std::round(element.y / step) + 0.5) * step);
+    }
+    return path;
+}
+
+QColor colourOf(const wmfRGB* rgb) {
+    return {rgb->r, rgb->g, rgb->b};
+}
+
+// Windows' hatches: an 8-pixel tile of lines in `colour` on nothing, each
+// of its pixels `scale` raster pixels; a null image for an unknown hatch.
+QImage hatchTile(unsigned hatch, QColor colour, int scale) {
+    const auto inLine = [hatch](int x, int y) {
+        switch (hatch) {
+        case HS_HORIZONTAL:
+            return y == 7;
+        case HS_VERTICAL:
+            return x == 7;
+        case HS_FDIAGONAL:
+            return x == y;
+        case HS_BDIAGONAL:
+            return x + y == 7;
+        case HS_CROSS:
+            return x == 7 || y == 7;
+        case HS_DIAGCROSS:
+            return x == y || x + y == 7;
+        default:
+            return false;
+        }
+    };
+    if (hatch > HS_DIAGCROSS || scale < 1)
+        return {};
+    QImage tile(8 * scale, 8 * scale, QImage::Format_ARGB32_Premultiplied);
+    if (tile.isNull())
+        return {};
+    tile.fill(Qt::transparent);
+    for (int y = 0; y < tile.height(); ++y)
+        for (int x = 0; x < tile.width(); ++x)
+            if (inLine(x / scale, y / scale))
+                tile.setPixelColor(x, y, colour);
+    return tile;
+}
+
+// The dashes of Windows' one-pixel pens, in pixels on and off.
+QList<qreal> dashesOf(unsigned style) {
+    switch (style) {
+    case PS_DASH:
+        return {18, 6};
+    case PS_DOT:
+        return {3, 3};
+    case PS_DASHDOT:
+        return {9, 6, 3, 6};
+    case PS_DASHDOTDOT:
+        return {9, 3, 3, 3, 3, 3};
+    default:
+        return {};
+    }
+}
+
+bool isPlainArc(const _wmfDrawArc_t* arc) {
+    return arc && arc->BR.x != arc->TL.x && arc->BR.y != arc->TL.y;
+}
+
 } // namespace
 
 void WmfShapePainter::takeShapesOf(_wmfAPI* api) {
     auto* functions = static_cast<wmfFunctionReference*>(api->function_reference);
-    libwmfPolygon_ = functions->draw_polygon;
-    libwmfPolyPolygon_ = functions->draw_polypolygon;
-    libwmfClip_ = functions->region_clip;
+    libwmf_ = {functions->draw_polygon, functions->draw_polypolygon, functions->poly_line,
+               functions->draw_line,    functions->draw_rectangle,   functions->draw_ellipse,
+               functions->draw_arc,     functions->draw_pie,         functions->draw_chord,
+               functions->region_clip};
     functions->draw_polygon = drawPolygon;
     functions->draw_polypolygon = drawPolyPolygon;
+    functions->poly_line = drawPolyline;
+    functions->draw_line = drawLine;
+    functions->draw_rectangle = drawRectangle;
+    functions->draw_ellipse = drawEllipse;
+    functions->draw_arc = drawArc;
+    functions->draw_pie = drawPie;
+    functions->draw_chord = drawChord;
     functions->region_clip = clipTo;
 }
 
@@ -41,15 +149,15 @@ void WmfShapePainter::drawPolygon(_wmfAPI* api, _wmfPolyLine_t* polygon) {
     const WmfShapePainter* painter = shapePainter(api);
     if (!painter || !polygon)
         return;
-    if (polygon->pt && polygon->count >= 3) {
+    if (polygon->pt && polygon->count >= 2) {
         QPainterPath path;
         path.addPolygon(polygonOf(polygon->pt, polygon->count));
         path.closeSubpath();
-        if (painter->fill(api, polygon->dc, path))
+        if (painter->paint(api, polygon->dc, path, Outline::Closed))
             return;
     }
-    if (painter->libwmfPolygon_)
-        painter->libwmfPolygon_(api, polygon);
+    if (painter->libwmf_.polygon)
+        painter->libwmf_.polygon(api, polygon);
 }
 
 void WmfShapePainter::drawPolyPolygon(_wmfAPI* api, _wmfPolyPoly_t* polygons) {
@@ -59,16 +167,124 @@ void WmfShapePainter::drawPolyPolygon(_wmfAPI* api, _wmfPolyPoly_t* polygons) {
     if (polygons->pt && polygons->count) {
         QPainterPath path;
         for (unsigned i = 0; i < polygons->npoly; ++i) {
-            if (!polygons->pt[i] || polygons->count[i] < 3)
+            if (!polygons->pt[i] || polygons->count[i] < 2)
                 continue;
             path.addPolygon(polygonOf(polygons->pt[i], polygons->count[i]));
             path.closeSubpath();
         }
-        if (painter->fill(api, polygons->dc, path))
+        if (painter->paint(api, polygons->dc, path, Outline::Closed))
             return;
     }
-    if (painter->libwmfPolyPolygon_)
-        painter->libwmfPolyPolygon_(api, polygons);
+    if (painter->libwmf_.polyPolygon)
+        painter->libwmf_.polyPolygon(api, polygons);
+}
+
+void WmfShapePainter::drawPolyline(_wmfAPI* api, _wmfPolyLine_t* line) {
+    const WmfShapePainter* painter = shapePainter(api);
+    if (!painter || !line)
+        return;
+    if (line->pt && line->count >= 2) {
+        QPainterPath path;
+        path.addPolygon(polygonOf(line->pt, line->count));
+        if (painter->paint(api, line->dc, path, Outline::Open))
+            return;
+    }
+    if (painter->libwmf_.polyline)
+        painter->libwmf_.polyline(api, line);
+}
+
+void WmfShapePainter::drawLine(_wmfAPI* api, _wmfDrawLine_t* line) {
+    const WmfShapePainter* painter = shapePainter(api);
+    if (!painter || !line)
+        return;
+    QPainterPath path(QPointF(line->from.x, line->from.y));
+    path.lineTo(line->to.x, line->to.y);
+    if (painter->paint(api, line->dc, path, Outline::Open))
+        return;
+    if (painter->libwmf_.line)
+        painter->libwmf_.line(api, line);
+}
+
+void WmfShapePainter::drawRectangle(_wmfAPI* api, _wmfDrawRectangle_t* rectangle) {
+    const WmfShapePainter* painter = shapePainter(api);
+    if (!painter || !rectangle)
+        return;
+    QPainterPath path;
+    const QRectF box = rectOf(rectangle->TL, rectangle->BR);
+    // The corner ellipse's axes; no rounding when nought.
+    if (rectangle->width > 0 && rectangle->height > 0)
+        path.addRoundedRect(box, std::min(double(rectangle->width), box.width()) / 2,
+                            std::min(double(rectangle->height), box.height()) / 2);
+    else
+        path.addRect(box);
+    if (painter->paint(api, rectangle->dc, path, Outline::Closed))
+        return;
+    if (painter->libwmf_.rectangle)
+        painter->libwmf_.rectangle(api, rectangle);
+}
+
+void WmfShapePainter::drawEllipse(_wmfAPI* api, _wmfDrawArc_t* ellipse) {
+    const WmfShapePainter* painter = shapePainter(api);
+    if (!painter || !ellipse)
+        return;
+    QPainterPath path;
+    path.addEllipse(rectOf(ellipse->TL, ellipse->BR));
+    if (painter->paint(api, ellipse->dc, path, Outline::Closed))
+        return;
+    if (painter->libwmf_.ellipse)
+        painter->libwmf_.ellipse(api, ellipse);
+}
+
+void WmfShapePainter::drawArc(_wmfAPI* api, _wmfDrawArc_t* arc) {
+    const WmfShapePainter* painter = shapePainter(api);
+    if (!painter || !arc)
+        return;
+    if (isPlainArc(arc)) {
+        const QRectF box = rectOf(arc->TL, arc->BR);
+        const ArcSpan span = arcSpan(box, arc->start, arc->end);
+        QPainterPath path;
+        path.arcMoveTo(box, span.from);
+        path.arcTo(box, span.from, span.sweep);
+        if (painter->paint(api, arc->dc, path, Outline::Open))
+            return;
+    }
+    if (painter->libwmf_.arc)
+        painter->libwmf_.arc(api, arc);
+}
+
+void WmfShapePainter::drawPie(_wmfAPI* api, _wmfDrawArc_t* pie) {
+    const WmfShapePainter* painter = shapePainter(api);
+    if (!painter || !pie)
+        return;
+    if (isPlainArc(pie)) {
+        const QRectF box = rectOf(pie->TL, pie->BR);
+        const ArcSpan span = arcSpan(box, pie->start, pie->end);
+        QPainterPath path(box.center());
+        path.arcTo(box, span.from, span.sweep);
+        path.closeSubpath();
+        if (painter->paint(api, pie->dc, path, Outline::Closed))
+            return;
+    }
+    if (painter->libwmf_.pie)
+        painter->libwmf_.pie(api, pie);
+}
+
+void WmfShapePainter::drawChord(_wmfAPI* api, _wmfDrawArc_t* chord) {
+    const WmfShapePainter* painter = shapePainter(api);
+    if (!painter || !chord)
+        return;
+    if (isPlainArc(chord)) {
+        const QRectF box = rectOf(chord->TL, chord->BR);
+        const ArcSpan span = arcSpan(box, chord->start, chord->end);
+        QPainterPath path;
+        path.arcMoveTo(box, span.from);
+        path.arcTo(box, span.from, span.sweep);
+        path.closeSubpath();
+        if (painter->paint(api, chord->dc, path, Outline::Closed))
+            return;
+    }
+    if (painter->libwmf_.chord)
+        painter->libwmf_.chord(api, chord);
 }
 
 void WmfShapePainter::clipTo(_wmfAPI* api, _wmfPolyRectangle_t* region) {
@@ -88,25 +304,72 @@ void WmfShapePainter::clipTo(_wmfAPI* api, _wmfPolyRectangle_t* region) {
             painter->clip_.addRect(QRectF(topLeft, bottomRight).normalized());
         }
     }
-    if (painter->libwmfClip_)
-        painter->libwmfClip_(api, region);
+    if (painter->libwmf_.clip)
+        painter->libwmf_.clip(api, region);
 }
 
-bool WmfShapePainter::fill(_wmfAPI* api, const _wmfDC* dc, QPainterPath path) const {
-    if (!dc || !dc->brush || !dc->pen || frame_.isEmpty() || size_.isEmpty())
+bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& path,
+                            Outline outline) const {
+    if (!dc || !dc->brush || !dc->pen || frame_.isEmpty() || size_.isEmpty() ||
+        supersampling_ < 1 || dc->ROPmode != R2_COPYPEN)
         return false;
-    if (WMF_BRUSH_STYLE(dc->brush) != BS_SOLID || WMF_PEN_STYLE(dc->pen) != PS_NULL ||
-        dc->ROPmode != R2_COPYPEN)
+    const unsigned brushStyle = WMF_BRUSH_STYLE(dc->brush);
+    const unsigned penStyle = WMF_PEN_STYLE(dc->pen);
+    const bool closed = outline == Outline::Closed;
+    const QImage hatch = brushStyle == BS_HATCHED
+                             ? hatchTile(WMF_BRUSH_HATCH(dc->brush),
+                                         colourOf(WMF_BRUSH_COLOR(dc->brush)), supersampling_)
+                             : QImage();
+    if (closed && brushStyle != BS_SOLID && brushStyle != BS_NULL && hatch.isNull())
         return false;
+    const QList<qreal> dashes = dashesOf(penStyle);
+    if (penStyle != PS_SOLID && penStyle != PS_NULL && penStyle != PS_INSIDEFRAME &&
+        dashes.isEmpty())
+        return false;
+    const bool filled = closed && brushStyle != BS_NULL;
+    const bool stroked = penStyle != PS_NULL;
+    if (!filled && !stroked)
+        return true;
     int* pixels = devicePixelsWhilePlaying(api);
     if (!pixels)
         return false;
+
+    const double sx = size_.width() / frame_.width();
+    const double sy = size_.height() / frame_.height();
     QTransform toRaster;
-    toRaster.scale(size_.width() / frame_.width(), size_.height() / frame_.height());
+    toRaster.scale(sx, sy);
     toRaster.translate(-frame_.left(), -frame_.top());
-    path = toRaster.map(path);
-    path.setFillRule(dc->polyfillmode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-    const QRectF bounds = path.boundingRect();
+    QPainterPath shape = toRaster.map(path);
+    shape.setFillRule(dc->polyfillmode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    const bool opaqueBackground = WMF_DC_OPAQUE(dc);
+    const QColor background = colourOf(WMF_DC_BACKGROUND(dc));
+
+    QPen pen(Qt::NoPen);
+    if (stroked) {
+        // A pen is never thinner than a pixel of the picture, and one about a
+        // pixel wide is one (its width went through libwmf's rounding).
+        double width = std::abs(WMF_PEN_WIDTH(dc->pen) * sx);
+        if (!(width >= 1.5 * supersampling_))
+            width = supersampling_;
+        if (!std::isfinite(width) || width > 4.0 * (size_.width() + size_.height()))
+            return false;
+        pen = QPen(colourOf(WMF_PEN_COLOR(dc->pen)), width);
+        const unsigned cap = WMF_PEN_ENDCAP(dc->pen);
+        pen.setCapStyle(cap == PS_ENDCAP_SQUARE ? Qt::SquareCap
+                        : cap == PS_ENDCAP_FLAT ? Qt::FlatCap
+                                                : Qt::RoundCap);
+        const unsigned join = WMF_PEN_JOIN(dc->pen);
+        pen.setJoinStyle(join == PS_JOIN_BEVEL   ? Qt::BevelJoin
+                         : join == PS_JOIN_MITER ? Qt::MiterJoin
+                                                 : Qt::RoundJoin);
+        // Only a pen a pixel wide is dashed; wider ones draw solid.
+        if (!dashes.isEmpty() && width == supersampling_) {
+            pen.setDashPattern(dashes);
+            pen.setCapStyle(Qt::FlatCap);
+        }
+    }
+    const double reach = stroked ? pen.widthF() / 2 + 2 : 2;
+    const QRectF bounds = shape.boundingRect().adjusted(-reach, -reach, reach, reach);
     if (!std::isfinite(bounds.width()) || !std::isfinite(bounds.height()))
         return true;
     QRect area = bounds.toAlignedRect().intersected(QRect(QPoint(0, 0), size_));
@@ -114,19 +377,53 @@ bool WmfShapePainter::fill(_wmfAPI* api, const _wmfDC* dc, QPainterPath path) co
         area = area.intersected(clip_.boundingRect().toAlignedRect());
     if (area.isEmpty())
         return true;
-    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
-    if (layer.isNull())
-        return false;
-    layer.fill(Qt::transparent);
-    QPainter painter(&layer);
+    // The raster's pixels are opaque colours with a transparency byte of
+    // nought above them: painted on as they are, seen as an RGB32 image, and
+    // that byte set back to nought where the painting set it. Should any be
+    // transparent, libwmf draws the shape.
+    const auto rowOf = [&](int y) { return pixels + std::size_t(y) * std::size_t(size_.width()); };
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const int* row = rowOf(y);
+        for (int x = area.left(); x <= area.right(); ++x)
+            if ((unsigned(row[x]) >> 24) != 0)
+                return false;
+    }
+    QImage raster(reinterpret_cast<uchar*>(pixels), size_.width(), size_.height(),
+                  qsizetype(size_.width()) * 4, QImage::Format_RGB32);
+    QPainter painter(&raster);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.translate(-area.topLeft());
+    painter.setClipRect(area);
     if (clipped_)
-        painter.setClipPath(clip_);
-    const wmfRGB* colour = WMF_BRUSH_COLOR(dc->brush);
-    painter.fillPath(path, QColor(colour->r, colour->g, colour->b));
+        painter.setClipPath(clip_, Qt::IntersectClip);
+    if (filled) {
+        const QColor colour = colourOf(WMF_BRUSH_COLOR(dc->brush));
+        if (!hatch.isNull()) {
+            // The hatch in the picture's pixels, from the picture's corner;
+            // between its lines the background, unless that is transparent.
+            if (opaqueBackground)
+                painter.fillPath(shape, background);
+            painter.fillPath(shape, QBrush(hatch));
+        } else {
+            painter.fillPath(shape, colour);
+        }
+    }
+    if (stroked) {
+        const QPainterPath line =
+            pen.widthF() == supersampling_ ? onPixelCentres(shape, supersampling_) : shape;
+        if (pen.style() != Qt::SolidLine && opaqueBackground) {
+            QPen gaps = pen;
+            gaps.setStyle(Qt::SolidLine);
+            gaps.setColor(background);
+            painter.strokePath(line, gaps);
+        }
+        painter.strokePath(line, pen);
+    }
     painter.end();
-    blendOntoDevice(layer, area.topLeft(), 1, pixels, size_);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        int* row = rowOf(y);
+        for (int x = area.left(); x <= area.right(); ++x)
+            row[x] = int(unsigned(row[x]) & 0x00ffffffu);
+    }
     return true;
 }
 

@@ -490,3 +490,60 @@ TEST(MetafilePicture, DrawsTheEmfCopyAWmfCarries) {
             EXPECT_TRUE(near(picture.image().pixelColor(48, 24), Qt::green));
     }
 }
+
+// Pens and brushes as Windows draws them: lines end and join round, a pen of
+// no width is a whole pixel, a rounded rectangle has round corners, a dotted
+// pen leaves gaps, a hatch shows lines with the paper between them.
+TEST(MetafilePicture, DrawsWmfShapesWithWindowsPensAndBrushes) {
+    WmfWriter wmf(QRect(0, 0, 200, 140), 96);
+    wmf.setWindow(QRect(0, 0, 200, 140));
+    const auto pen = [&](quint16 style, quint16 width, quint16 red) {
+        wmf.record(0x02FA, {style, width, 0, red, 0}); // CreatePenIndirect
+    };
+    const auto brush = [&](quint16 style, quint16 green, quint16 hatch) {
+        wmf.record(0x02FC, {style, quint16(green << 8), 0, hatch}); // CreateBrushIndirect
+    };
+    const auto select = [&](quint16 slot) { wmf.record(0x012D, {slot}); };
+    wmf.addObjects(6);
+    pen(0, 10, 255);  // slot 0: solid, 10 wide, red
+    brush(0, 255, 0); // slot 1: solid green
+    pen(0, 0, 0);     // slot 2: solid, no width, black
+    brush(1, 0, 0);   // slot 3: null
+    pen(2, 0, 0);     // slot 4: dotted, black
+    brush(2, 255, 4); // slot 5: green cross hatch
+    select(0);
+    select(1);
+    wmf.record(0x0325, {2, 20, 20, 60, 20}); // Polyline (20,20)-(60,20)
+    wmf.record(0x0418, {90, 190, 10, 110});  // Ellipse (110,10)-(190,90)
+    select(2);
+    select(3);
+    wmf.record(0x041B, {95, 100, 60, 20}); // Rectangle (20,60)-(100,95)
+    select(1);
+    wmf.record(0x061C, {30, 30, 135, 190, 100, 120}); // RoundRect, corners 30 × 30
+    select(4);
+    wmf.record(0x0214, {130, 10});  // MoveTo (10,130)
+    wmf.record(0x0213, {130, 100}); // LineTo (100,130)
+    select(5);
+    wmf.record(0x041B, {55, 100, 30, 20}); // Rectangle (20,30)-(100,55)
+    MetafilePicture picture;
+    picture.loadFromData(wmf.finish());
+    const QImage image = picture.image();
+    ASSERT_EQ(image.size(), QSize(200, 140));
+    EXPECT_TRUE(near(image.pixelColor(63, 20), Qt::red)) << "the line's round end";
+    EXPECT_TRUE(near(image.pixelColor(150, 50), Qt::green)) << "the ellipse filled";
+    EXPECT_LT(qGray(image.pixel(20, 80)), 64) << "a pen of no width, a whole pixel";
+    EXPECT_TRUE(near(image.pixelColor(122, 102), Qt::white)) << "the rounded corner";
+    EXPECT_TRUE(near(image.pixelColor(155, 118), Qt::green)) << "the rounded rectangle filled";
+    int dark = 0;
+    int paper = 0;
+    for (int x = 20; x < 90; ++x)
+        (qGray(image.pixel(x, 130)) < 128 ? dark : paper) += 1;
+    EXPECT_GT(dark, 20) << "dots";
+    EXPECT_GT(paper, 20) << "gaps between them";
+    int hatched = 0;
+    int between = 0;
+    for (int x = 30; x < 90; ++x)
+        (near(image.pixelColor(x, 42), Qt::green) ? hatched : between) += 1;
+    EXPECT_GT(hatched, 5) << "hatch lines";
+    EXPECT_GT(between, 30) << "paper between them";
+}

@@ -28,6 +28,8 @@ public:
     void emfCopy(const QByteArray& emf, int chunkBytes, quint32 declaredSize);
     // A raw record: function number and 16-bit parameters.
     void record(quint16 function, const QList<quint16>& parameters);
+    // Makes room in the object table for `count` objects raw records create.
+    void addObjects(int count) { objects_ += count; }
     // A record whose size field says `words` whatever follows (for broken files).
     void rawBytes(const QByteArray& bytes) { records_ += bytes; }
 
