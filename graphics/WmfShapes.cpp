@@ -362,8 +362,10 @@ bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& 
         pen.setJoinStyle(join == PS_JOIN_BEVEL   ? Qt::BevelJoin
                          : join == PS_JOIN_MITER ? Qt::MiterJoin
                                                  : Qt::RoundJoin);
-        // Only a pen a pixel wide is dashed; wider ones draw solid.
-        if (!dashes.isEmpty() && width == supersampling_) {
+        // Only a pen a pixel wide is dashed; wider ones draw solid. So is a
+        // line far longer than the picture (a hostile file's millions of dashes).
+        if (!dashes.isEmpty() && width == supersampling_ &&
+            shape.length() < 64.0 * (size_.width() + size_.height())) {
             pen.setDashPattern(dashes);
             pen.setCapStyle(Qt::FlatCap);
         }
