@@ -10,6 +10,7 @@
 #include <libwmf/ipa.h>
 #include <libwmf/macro.h>
 #include <numbers>
+#include <optional>
 
 namespace graphics {
 namespace {
@@ -121,170 +122,130 @@ QList<qreal> dashesOf(unsigned style) {
     }
 }
 
-bool isPlainArc(const _wmfDrawArc_t* arc) {
-    return arc && arc->BR.x != arc->TL.x && arc->BR.y != arc->TL.y;
+// The outlines of libwmf's shapes, in its device space; none when a shape
+// is degenerate (libwmf then has it).
+using MaybePath = std::optional<QPainterPath>;
+
+MaybePath polygonPath(const _wmfPolyLine_t& polygon) {
+    if (!polygon.pt || polygon.count < 2)
+        return std::nullopt;
+    QPainterPath path;
+    path.addPolygon(polygonOf(polygon.pt, polygon.count));
+    path.closeSubpath();
+    return path;
+}
+
+MaybePath polyPolygonPath(const _wmfPolyPoly_t& polygons) {
+    if (!polygons.pt || !polygons.count)
+        return std::nullopt;
+    QPainterPath path;
+    for (unsigned i = 0; i < polygons.npoly; ++i) {
+        if (!polygons.pt[i] || polygons.count[i] < 2)
+            continue;
+        path.addPolygon(polygonOf(polygons.pt[i], polygons.count[i]));
+        path.closeSubpath();
+    }
+    return path;
+}
+
+MaybePath polylinePath(const _wmfPolyLine_t& line) {
+    if (!line.pt || line.count < 2)
+        return std::nullopt;
+    QPainterPath path;
+    path.addPolygon(polygonOf(line.pt, line.count));
+    return path;
+}
+
+MaybePath linePath(const _wmfDrawLine_t& line) {
+    QPainterPath path(QPointF(line.from.x, line.from.y));
+    path.lineTo(line.to.x, line.to.y);
+    return path;
+}
+
+MaybePath rectanglePath(const _wmfDrawRectangle_t& rectangle) {
+    QPainterPath path;
+    const QRectF box = rectOf(rectangle.TL, rectangle.BR);
+    // The corner ellipse's axes; no rounding when nought.
+    if (rectangle.width > 0 && rectangle.height > 0)
+        path.addRoundedRect(box, std::min(double(rectangle.width), box.width()) / 2,
+                            std::min(double(rectangle.height), box.height()) / 2);
+    else
+        path.addRect(box);
+    return path;
+}
+
+MaybePath ellipsePath(const _wmfDrawArc_t& ellipse) {
+    QPainterPath path;
+    path.addEllipse(rectOf(ellipse.TL, ellipse.BR));
+    return path;
+}
+
+enum class ArcKind { Arc, Pie, Chord };
+
+template <ArcKind Kind> MaybePath arcPath(const _wmfDrawArc_t& arc) {
+    if (arc.BR.x == arc.TL.x || arc.BR.y == arc.TL.y)
+        return std::nullopt;
+    const QRectF box = rectOf(arc.TL, arc.BR);
+    const ArcSpan span = arcSpan(box, arc.start, arc.end);
+    QPainterPath path;
+    if (Kind == ArcKind::Pie)
+        path.moveTo(box.center());
+    else
+        path.arcMoveTo(box, span.from);
+    path.arcTo(box, span.from, span.sweep);
+    if (Kind != ArcKind::Arc)
+        path.closeSubpath();
+    return path;
 }
 
 } // namespace
 
-void WmfShapePainter::takeShapesOf(_wmfAPI* api) {
-    auto* functions = static_cast<wmfFunctionReference*>(api->function_reference);
+void WmfShapePainter::takeShapesOf(_wmfAPI* playing) {
+    auto* functions = static_cast<wmfFunctionReference*>(playing->function_reference);
     libwmf_ = {functions->draw_polygon, functions->draw_polypolygon, functions->poly_line,
                functions->draw_line,    functions->draw_rectangle,   functions->draw_ellipse,
                functions->draw_arc,     functions->draw_pie,         functions->draw_chord,
                functions->region_clip};
-    functions->draw_polygon = drawPolygon;
-    functions->draw_polypolygon = drawPolyPolygon;
-    functions->poly_line = drawPolyline;
-    functions->draw_line = drawLine;
-    functions->draw_rectangle = drawRectangle;
-    functions->draw_ellipse = drawEllipse;
-    functions->draw_arc = drawArc;
-    functions->draw_pie = drawPie;
-    functions->draw_chord = drawChord;
+    functions->draw_polygon = [](wmfAPI* api, wmfPolyLine_t* polygon) {
+        draw(api, polygon, &Libwmf::polygon, Outline::Closed, polygonPath);
+    };
+    functions->draw_polypolygon = [](wmfAPI* api, wmfPolyPoly_t* polygons) {
+        draw(api, polygons, &Libwmf::polyPolygon, Outline::Closed, polyPolygonPath);
+    };
+    functions->poly_line = [](wmfAPI* api, wmfPolyLine_t* line) {
+        draw(api, line, &Libwmf::polyline, Outline::Open, polylinePath);
+    };
+    functions->draw_line = [](wmfAPI* api, wmfDrawLine_t* line) {
+        draw(api, line, &Libwmf::line, Outline::Open, linePath);
+    };
+    functions->draw_rectangle = [](wmfAPI* api, wmfDrawRectangle_t* rectangle) {
+        draw(api, rectangle, &Libwmf::rectangle, Outline::Closed, rectanglePath);
+    };
+    functions->draw_ellipse = [](wmfAPI* api, wmfDrawArc_t* ellipse) {
+        draw(api, ellipse, &Libwmf::ellipse, Outline::Closed, ellipsePath);
+    };
+    functions->draw_arc = [](wmfAPI* api, wmfDrawArc_t* arc) {
+        draw(api, arc, &Libwmf::arc, Outline::Open, arcPath<ArcKind::Arc>);
+    };
+    functions->draw_pie = [](wmfAPI* api, wmfDrawArc_t* pie) {
+        draw(api, pie, &Libwmf::pie, Outline::Closed, arcPath<ArcKind::Pie>);
+    };
+    functions->draw_chord = [](wmfAPI* api, wmfDrawArc_t* chord) {
+        draw(api, chord, &Libwmf::chord, Outline::Closed, arcPath<ArcKind::Chord>);
+    };
     functions->region_clip = clipTo;
 }
 
-void WmfShapePainter::drawPolygon(_wmfAPI* api, _wmfPolyLine_t* polygon) {
+template <typename Shape>
+void WmfShapePainter::draw(_wmfAPI* api, Shape* shape, LibwmfDraw<Shape> Libwmf::*libwmfDraw,
+                           Outline outline, std::optional<QPainterPath> (*pathOf)(const Shape&)) {
     const WmfShapePainter* painter = shapePainter(api);
-    if (!painter || !polygon)
+    if (!painter || !shape)
         return;
-    if (polygon->pt && polygon->count >= 2) {
-        QPainterPath path;
-        path.addPolygon(polygonOf(polygon->pt, polygon->count));
-        path.closeSubpath();
-        if (painter->paint(api, polygon->dc, path, Outline::Closed))
-            return;
-    }
-    if (painter->libwmf_.polygon)
-        painter->libwmf_.polygon(api, polygon);
-}
-
-void WmfShapePainter::drawPolyPolygon(_wmfAPI* api, _wmfPolyPoly_t* polygons) {
-    const WmfShapePainter* painter = shapePainter(api);
-    if (!painter || !polygons)
+    if (const auto path = pathOf(*shape); path && painter->paint(api, shape->dc, *path, outline))
         return;
-    if (polygons->pt && polygons->count) {
-        QPainterPath path;
-        for (unsigned i = 0; i < polygons->npoly; ++i) {
-            if (!polygons->pt[i] || polygons->count[i] < 2)
-                continue;
-            path.addPolygon(polygonOf(polygons->pt[i], polygons->count[i]));
-            path.closeSubpath();
-        }
-        if (painter->paint(api, polygons->dc, path, Outline::Closed))
-            return;
-    }
-    if (painter->libwmf_.polyPolygon)
-        painter->libwmf_.polyPolygon(api, polygons);
-}
-
-void WmfShapePainter::drawPolyline(_wmfAPI* api, _wmfPolyLine_t* line) {
-    const WmfShapePainter* painter = shapePainter(api);
-    if (!painter || !line)
-        return;
-    if (line->pt && line->count >= 2) {
-        QPainterPath path;
-        path.addPolygon(polygonOf(line->pt, line->count));
-        if (painter->paint(api, line->dc, path, Outline::Open))
-            return;
-    }
-    if (painter->libwmf_.polyline)
-        painter->libwmf_.polyline(api, line);
-}
-
-void WmfShapePainter::drawLine(_wmfAPI* api, _wmfDrawLine_t* line) {
-    const WmfShapePainter* painter = shapePainter(api);
-    if (!painter || !line)
-        return;
-    QPainterPath path(QPointF(line->from.x, line->from.y));
-    path.lineTo(line->to.x, line->to.y);
-    if (painter->paint(api, line->dc, path, Outline::Open))
-        return;
-    if (painter->libwmf_.line)
-        painter->libwmf_.line(api, line);
-}
-
-void WmfShapePainter::drawRectangle(_wmfAPI* api, _wmfDrawRectangle_t* rectangle) {
-    const WmfShapePainter* painter = shapePainter(api);
-    if (!painter || !rectangle)
-        return;
-    QPainterPath path;
-    const QRectF box = rectOf(rectangle->TL, rectangle->BR);
-    // The corner ellipse's axes; no rounding when nought.
-    if (rectangle->width > 0 && rectangle->height > 0)
-        path.addRoundedRect(box, std::min(double(rectangle->width), box.width()) / 2,
-                            std::min(double(rectangle->height), box.height()) / 2);
-    else
-        path.addRect(box);
-    if (painter->paint(api, rectangle->dc, path, Outline::Closed))
-        return;
-    if (painter->libwmf_.rectangle)
-        painter->libwmf_.rectangle(api, rectangle);
-}
-
-void WmfShapePainter::drawEllipse(_wmfAPI* api, _wmfDrawArc_t* ellipse) {
-    const WmfShapePainter* painter = shapePainter(api);
-    if (!painter || !ellipse)
-        return;
-    QPainterPath path;
-    path.addEllipse(rectOf(ellipse->TL, ellipse->BR));
-    if (painter->paint(api, ellipse->dc, path, Outline::Closed))
-        return;
-    if (painter->libwmf_.ellipse)
-        painter->libwmf_.ellipse(api, ellipse);
-}
-
-void WmfShapePainter::drawArc(_wmfAPI* api, _wmfDrawArc_t* arc) {
-    const WmfShapePainter* painter = shapePainter(api);
-    if (!painter || !arc)
-        return;
-    if (isPlainArc(arc)) {
-        const QRectF box = rectOf(arc->TL, arc->BR);
-        const ArcSpan span = arcSpan(box, arc->start, arc->end);
-        QPainterPath path;
-        path.arcMoveTo(box, span.from);
-        path.arcTo(box, span.from, span.sweep);
-        if (painter->paint(api, arc->dc, path, Outline::Open))
-            return;
-    }
-    if (painter->libwmf_.arc)
-        painter->libwmf_.arc(api, arc);
-}
-
-void WmfShapePainter::drawPie(_wmfAPI* api, _wmfDrawArc_t* pie) {
-    const WmfShapePainter* painter = shapePainter(api);
-    if (!painter || !pie)
-        return;
-    if (isPlainArc(pie)) {
-        const QRectF box = rectOf(pie->TL, pie->BR);
-        const ArcSpan span = arcSpan(box, pie->start, pie->end);
-        QPainterPath path(box.center());
-        path.arcTo(box, span.from, span.sweep);
-        path.closeSubpath();
-        if (painter->paint(api, pie->dc, path, Outline::Closed))
-            return;
-    }
-    if (painter->libwmf_.pie)
-        painter->libwmf_.pie(api, pie);
-}
-
-void WmfShapePainter::drawChord(_wmfAPI* api, _wmfDrawArc_t* chord) {
-    const WmfShapePainter* painter = shapePainter(api);
-    if (!painter || !chord)
-        return;
-    if (isPlainArc(chord)) {
-        const QRectF box = rectOf(chord->TL, chord->BR);
-        const ArcSpan span = arcSpan(box, chord->start, chord->end);
-        QPainterPath path;
-        path.arcMoveTo(box, span.from);
-        path.arcTo(box, span.from, span.sweep);
-        path.closeSubpath();
-        if (painter->paint(api, chord->dc, path, Outline::Closed))
-            return;
-    }
-    if (painter->libwmf_.chord)
-        painter->libwmf_.chord(api, chord);
+    if (const auto fallback = painter->libwmf_.*libwmfDraw)
+        fallback(api, shape);
 }
 
 void WmfShapePainter::clipTo(_wmfAPI* api, _wmfPolyRectangle_t* region) {

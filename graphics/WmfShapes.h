@@ -13,6 +13,7 @@
 #include <QPainterPath>
 #include <QRectF>
 #include <QSize>
+#include <optional>
 
 struct _wmfAPI;
 struct _wmfDC;
@@ -32,36 +33,32 @@ public:
     WmfShapePainter(QRectF frame, QSize size, int supersampling)
         : frame_(frame), size_(size), supersampling_(supersampling) {}
 
-    // Takes libwmf's drawing of shapes on `api` (its raster device) over,
+    // Takes libwmf's drawing of shapes on `playing` (its raster device) over,
     // and follows its clipping; the painter, set in the API's WmfPainters,
     // must outlive the playing.
-    void takeShapesOf(_wmfAPI* api);
+    void takeShapesOf(_wmfAPI* playing);
 
 private:
+    template <typename Shape> using LibwmfDraw = void (*)(_wmfAPI*, Shape*);
     // libwmf's own drawing, for what is left to it.
     struct Libwmf {
-        void (*polygon)(_wmfAPI*, _wmfPolyLine_t*) = nullptr;
-        void (*polyPolygon)(_wmfAPI*, _wmfPolyPoly_t*) = nullptr;
-        void (*polyline)(_wmfAPI*, _wmfPolyLine_t*) = nullptr;
-        void (*line)(_wmfAPI*, _wmfDrawLine_t*) = nullptr;
-        void (*rectangle)(_wmfAPI*, _wmfDrawRectangle_t*) = nullptr;
-        void (*ellipse)(_wmfAPI*, _wmfDrawArc_t*) = nullptr;
-        void (*arc)(_wmfAPI*, _wmfDrawArc_t*) = nullptr;
-        void (*pie)(_wmfAPI*, _wmfDrawArc_t*) = nullptr;
-        void (*chord)(_wmfAPI*, _wmfDrawArc_t*) = nullptr;
-        void (*clip)(_wmfAPI*, _wmfPolyRectangle_t*) = nullptr;
+        LibwmfDraw<_wmfPolyLine_t> polygon = nullptr;
+        LibwmfDraw<_wmfPolyPoly_t> polyPolygon = nullptr;
+        LibwmfDraw<_wmfPolyLine_t> polyline = nullptr;
+        LibwmfDraw<_wmfDrawLine_t> line = nullptr;
+        LibwmfDraw<_wmfDrawRectangle_t> rectangle = nullptr;
+        LibwmfDraw<_wmfDrawArc_t> ellipse = nullptr;
+        LibwmfDraw<_wmfDrawArc_t> arc = nullptr;
+        LibwmfDraw<_wmfDrawArc_t> pie = nullptr;
+        LibwmfDraw<_wmfDrawArc_t> chord = nullptr;
+        LibwmfDraw<_wmfPolyRectangle_t> clip = nullptr;
     };
     enum class Outline { Closed, Open };
 
-    static void drawPolygon(_wmfAPI* api, _wmfPolyLine_t* polygon);
-    static void drawPolyPolygon(_wmfAPI* api, _wmfPolyPoly_t* polygons);
-    static void drawPolyline(_wmfAPI* api, _wmfPolyLine_t* line);
-    static void drawLine(_wmfAPI* api, _wmfDrawLine_t* line);
-    static void drawRectangle(_wmfAPI* api, _wmfDrawRectangle_t* rectangle);
-    static void drawEllipse(_wmfAPI* api, _wmfDrawArc_t* ellipse);
-    static void drawArc(_wmfAPI* api, _wmfDrawArc_t* arc);
-    static void drawPie(_wmfAPI* api, _wmfDrawArc_t* pie);
-    static void drawChord(_wmfAPI* api, _wmfDrawArc_t* chord);
+    // Draws `shape` along the outline `pathOf` gives, or has libwmf draw it.
+    template <typename Shape>
+    static void draw(_wmfAPI* api, Shape* shape, LibwmfDraw<Shape> Libwmf::*libwmfDraw,
+                     Outline outline, std::optional<QPainterPath> (*pathOf)(const Shape&));
     static void clipTo(_wmfAPI* api, _wmfPolyRectangle_t* region);
     // Paints `path` (in libwmf's device space) as the device context says:
     // filled when closed, outlined by the pen; false when libwmf must draw it.
