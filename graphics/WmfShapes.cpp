@@ -34,23 +34,26 @@ QRectF rectOf(const wmfD_Coord& topLeft, const wmfD_Coord& bottomRight) {
 }
 
 // The angle, in degrees counter-clockwise as Qt counts on an ellipse in
-// `box`, where the line from its centre to `point` meets it.
-double angleTowards(const QRectF& box, const wmfD_Coord& point) {
-    const double dx = (point.x - box.center().x()) / (box.width() / 2);
-    const double dy = (box.center().y() - point.y) / (box.height() / 2);
+// `box`, of the line from its centre along `towards` (libwmf hands the
+// points that end an arc over as offsets from the centre).
+double angleTowards(const QRectF& box, const wmfD_Coord& towards) {
+    const double dx = towards.x / (box.width() / 2);
+    const double dy = -towards.y / (box.height() / 2);
     return std::atan2(dy, dx) * 180.0 / std::numbers::pi;
 }
 
-// An arc of the ellipse in `box` from `start` to `end`, counter-clockwise as
-// a metafile's arcs run; the whole ellipse when they meet.
+// An arc of the ellipse in `box`, counter-clockwise on the screen as a
+// metafile's arcs run; the whole ellipse when its ends meet. libwmf has
+// swapped the ends for its own devices, which draw clockwise: the arc runs
+// from its `end` to its `start`.
 struct ArcSpan {
     double from;
     double sweep;
 };
 
 ArcSpan arcSpan(const QRectF& box, const wmfD_Coord& start, const wmfD_Coord& end) {
-    const double from = angleTowards(box, start);
-    double sweep = angleTowards(box, end) - from;
+    const double from = angleTowards(box, end);
+    double sweep = angleTowards(box, start) - from;
     while (sweep <= 0)
         sweep += 360.0;
     return {from, sweep};

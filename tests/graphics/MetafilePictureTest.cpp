@@ -495,8 +495,8 @@ TEST(MetafilePicture, DrawsTheEmfCopyAWmfCarries) {
 // no width is a whole pixel, a rounded rectangle has round corners, a dotted
 // pen leaves gaps, a hatch shows lines with the paper between them.
 TEST(MetafilePicture, DrawsWmfShapesWithWindowsPensAndBrushes) {
-    WmfWriter wmf(QRect(0, 0, 200, 140), 96);
-    wmf.setWindow(QRect(0, 0, 200, 140));
+    WmfWriter wmf(QRect(0, 0, 200, 200), 96);
+    wmf.setWindow(QRect(0, 0, 200, 200));
     const auto pen = [&](quint16 style, quint16 width, quint16 red) {
         wmf.record(0x02FA, {style, width, 0, red, 0}); // CreatePenIndirect
     };
@@ -525,10 +525,15 @@ TEST(MetafilePicture, DrawsWmfShapesWithWindowsPensAndBrushes) {
     wmf.record(0x0213, {130, 100}); // LineTo (100,130)
     select(5);
     wmf.record(0x041B, {55, 100, 30, 20}); // Rectangle (20,30)-(100,55)
+    select(1);
+    select(2);
+    // Chord of (110,140)-(190,195) from its top right corner round to its
+    // bottom left one, counter-clockwise: the upper left half.
+    wmf.record(0x0830, {195, 110, 140, 190, 195, 190, 140, 110});
     MetafilePicture picture;
     picture.loadFromData(wmf.finish());
     const QImage image = picture.image();
-    ASSERT_EQ(image.size(), QSize(200, 140));
+    ASSERT_EQ(image.size(), QSize(200, 200));
     EXPECT_TRUE(near(image.pixelColor(63, 20), Qt::red)) << "the line's round end";
     EXPECT_TRUE(near(image.pixelColor(150, 50), Qt::green)) << "the ellipse filled";
     EXPECT_LT(qGray(image.pixel(20, 80)), 64) << "a pen of no width, a whole pixel";
@@ -546,4 +551,6 @@ TEST(MetafilePicture, DrawsWmfShapesWithWindowsPensAndBrushes) {
         (near(image.pixelColor(x, 42), Qt::green) ? hatched : between) += 1;
     EXPECT_GT(hatched, 5) << "hatch lines";
     EXPECT_GT(between, 30) << "paper between them";
+    EXPECT_TRUE(near(image.pixelColor(125, 150), Qt::green)) << "the chord's half";
+    EXPECT_TRUE(near(image.pixelColor(175, 185), Qt::white)) << "the other half";
 }
