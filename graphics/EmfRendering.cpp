@@ -94,8 +94,7 @@ QRectF converterTarget(const EmfLayout& layout, QSize size) {
     // The frame at its natural size, not stretched over the whole pixels
     // the picture was rounded up or down to.
     const QSizeF natural = layout.naturalSize;
-    const double shrink =
-        std::min(1.0, MaxRenderedSide / std::max(natural.width(), natural.height()));
+    const double shrink = renderedScale(natural.width(), natural.height());
     const double sx = natural.width() * shrink / frame.width();
     const double sy = natural.height() * shrink / frame.height();
     const QRectF target((bounds.left() - frame.left()) * sx, (bounds.top() - frame.top()) * sy,

@@ -21,10 +21,14 @@ QSize clampRenderedSize(double width, double height, int maxSide) {
         return {};
     if (maxSide < 1)
         return {};
-    const double scale = std::min(1.0, double(maxSide) / std::max(width, height));
+    const double scale = renderedScale(width, height, maxSide);
     const int w = std::clamp(int(std::lround(width * scale)), 1, maxSide);
     const int h = std::clamp(int(std::lround(height * scale)), 1, maxSide);
     return {w, h};
+}
+
+double renderedScale(double width, double height, int maxSide) {
+    return std::min(1.0, double(maxSide) / std::max(width, height));
 }
 
 } // namespace graphics

@@ -26,5 +26,8 @@ inline constexpr double ScreenDpi = 96.0;
 // the long side at most `maxSide`, each side at least 1. Empty when the natural
 // size is not positive, not finite or larger than MaxNaturalMetafileSide.
 [[nodiscard]] QSize clampRenderedSize(double width, double height, int maxSide = MaxRenderedSide);
+// The scale clampRenderedSize() shrinks a drawing of that natural size by
+// (1 when it fits), before rounding to whole pixels.
+[[nodiscard]] double renderedScale(double width, double height, int maxSide = MaxRenderedSide);
 
 } // namespace graphics

@@ -5,7 +5,6 @@
 #include "graphics/WmfRecordStream.h"
 
 #include <QList>
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -170,8 +169,7 @@ QSizeF unroundedSize(const WmfLayout& layout, QSize size) {
     const QSize rounded = clampRenderedSize(natural.width(), natural.height());
     if (rounded.isEmpty())
         return QSizeF(size);
-    const double shrink =
-        std::min(1.0, double(MaxRenderedSide) / std::max(natural.width(), natural.height()));
+    const double shrink = renderedScale(natural.width(), natural.height());
     return {natural.width() * shrink * size.width() / rounded.width(),
             natural.height() * shrink * size.height() / rounded.height()};
 }

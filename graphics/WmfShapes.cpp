@@ -258,18 +258,19 @@ void WmfShapePainter::clipTo(_wmfAPI* api, _wmfPolyRectangle_t* region) {
     if (region) {
         painter->clip_ = QPainterPath();
         painter->clipped_ = region->count > 0 && region->TL && region->BR;
-        const double sx = painter->size_.width() / painter->frame_.width();
-        const double sy = painter->size_.height() / painter->frame_.height();
-        for (unsigned i = 0; painter->clipped_ && i < region->count; ++i) {
-            const QPointF topLeft((region->TL[i].x - painter->frame_.left()) * sx,
-                                  (region->TL[i].y - painter->frame_.top()) * sy);
-            const QPointF bottomRight((region->BR[i].x - painter->frame_.left()) * sx,
-                                      (region->BR[i].y - painter->frame_.top()) * sy);
-            painter->clip_.addRect(QRectF(topLeft, bottomRight).normalized());
-        }
+        const QTransform toRaster = painter->toRaster();
+        for (unsigned i = 0; painter->clipped_ && i < region->count; ++i)
+            painter->clip_.addRect(toRaster.mapRect(rectOf(region->TL[i], region->BR[i])));
     }
     if (painter->libwmf_.clip)
         painter->libwmf_.clip(api, region);
+}
+
+QTransform WmfShapePainter::toRaster() const {
+    QTransform transform;
+    transform.scale(size_.width() / frame_.width(), size_.height() / frame_.height());
+    transform.translate(-frame_.left(), -frame_.top());
+    return transform;
 }
 
 bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& path,
@@ -298,12 +299,8 @@ bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& 
     if (!pixels)
         return false;
 
-    const double sx = size_.width() / frame_.width();
-    const double sy = size_.height() / frame_.height();
-    QTransform toRaster;
-    toRaster.scale(sx, sy);
-    toRaster.translate(-frame_.left(), -frame_.top());
-    QPainterPath shape = toRaster.map(path);
+    const QTransform onRaster = toRaster();
+    QPainterPath shape = onRaster.map(path);
     shape.setFillRule(dc->polyfillmode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     const bool opaqueBackground = WMF_DC_OPAQUE(dc);
     const QColor background = colourOf(WMF_DC_BACKGROUND(dc));
@@ -312,7 +309,7 @@ bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& 
     if (stroked) {
         // A pen is never thinner than a pixel of the picture, and one about a
         // pixel wide is one (its width went through libwmf's rounding).
-        double width = std::abs(WMF_PEN_WIDTH(dc->pen) * sx);
+        double width = std::abs(WMF_PEN_WIDTH(dc->pen) * onRaster.m11());
         if (!(width >= 1.5 * supersampling_))
             width = supersampling_;
         if (!std::isfinite(width) || width > 4.0 * (size_.width() + size_.height()))

@@ -13,6 +13,7 @@
 #include <QPainterPath>
 #include <QRectF>
 #include <QSize>
+#include <QTransform>
 #include <optional>
 
 struct _wmfAPI;
@@ -60,6 +61,8 @@ private:
     static void draw(_wmfAPI* api, Shape* shape, LibwmfDraw<Shape> Libwmf::*libwmfDraw,
                      Outline outline, std::optional<QPainterPath> (*pathOf)(const Shape&));
     static void clipTo(_wmfAPI* api, _wmfPolyRectangle_t* region);
+    // libwmf's device space onto the raster's pixels.
+    [[nodiscard]] QTransform toRaster() const;
     // Paints `path` (in libwmf's device space) as the device context says:
     // filled when closed, outlined by the pen; false when libwmf must draw it.
     [[nodiscard]] bool paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& path,
