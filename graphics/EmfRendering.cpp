@@ -54,7 +54,7 @@ const Converter& converter() {
 // converter has no way to be stopped part-way: a conversion that never ends is
 // the decoder process's watchdog's to end.
 QByteArray convertToSvg(const Converter& converter, const QByteArray& bytes, QSize size,
-                        double pictureScale) {
+                        const GlyphPlacement& placement) {
     generatorOptions options{};
     char noNamespace[] = "";
     options.nameSpace = noNamespace;
@@ -66,7 +66,7 @@ QByteArray convertToSvg(const Converter& converter, const QByteArray& bytes, QSi
 
     // The converter only reads its input, but its interface is not const.
     QByteArray data = emfWithTextPlacedByGlyph(
-        emfWithPlainBitmaps(emfWithNullPenShapesAsPaths(bytes)), pictureScale);
+        emfWithPlainBitmaps(emfWithNullPenShapesAsPaths(bytes)), placement);
     char* svg = nullptr;
     size_t svgLength = 0;
     const int ok = converter.convert(data.data(), size_t(data.size()), &svg, &svgLength, &options);
@@ -125,9 +125,9 @@ QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
     // The picture's pixels per device pixel: the converter spreads the
     // header's bounds over its picture, which goes into `target`.
     const double boundsWidth = double(layout.bounds.right()) - layout.bounds.left();
-    const double pictureScale = boundsWidth > 0 ? target.width() / boundsWidth : 0;
-    const QByteArray svg =
-        svgOnWholePixels(convertToSvg(convert, bytes, size, pictureScale), target);
+    const GlyphPlacement placement{boundsWidth > 0 ? target.width() / boundsWidth : 0,
+                                   layout.hundredthsPerDevicePixelX};
+    const QByteArray svg = svgOnWholePixels(convertToSvg(convert, bytes, size, placement), target);
     if (svg.isEmpty())
         throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
 

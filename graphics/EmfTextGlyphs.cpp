@@ -177,7 +177,7 @@ QByteArray glyphRecord(QByteArrayView rec, std::int32_t x, std::uint32_t options
     return glyph;
 }
 
-Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc, double pictureScale) {
+Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc, const GlyphPlacement& placement) {
     const qint64 size = rec.size();
     if (size < TextFixedSize || dc.fontRotated || dc.mirrored() || !dc.plainTransform ||
         (dc.align & (TaUpdateCp | TaRtlReading)))
@@ -215,13 +215,24 @@ Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc, double pictureScal
     // from the string's start is rounded to a pixel of the picture, and the
     // start itself is put on one when the converter's SVG is drawn
     // (svgOnWholePixels()). Unrounded, letters fall between pixels and the
-    // gaps between them vary by one.
-    const double pixelsPerUnit = dc.devicePixelsPerUnit() * pictureScale;
-    const bool whole = std::isfinite(pixelsPerUnit) && pixelsPerUnit > 1e-6 && pixelsPerUnit < 1e6;
+    // gaps between them vary by one. Office programs hold a drawing in whole
+    // hundredths of a millimetre, so the offset is first rounded to those:
+    // straight to pixels, a letter whose place falls within a fiftieth of a
+    // pixel of half-way lands on the other side of it.
+    const double pixelsPerUnit = dc.devicePixelsPerUnit() * placement.pictureScale;
+    const double hundredthsPerUnit = dc.devicePixelsPerUnit() * placement.hundredthsPerDevicePixel;
+    const auto sane = [](double scale) {
+        return std::isfinite(scale) && scale > 1e-6 && scale < 1e6;
+    };
+    const bool whole = sane(pixelsPerUnit);
+    const bool onPaper = sane(hundredthsPerUnit);
     const auto onWholePixels = [&](qint64 offset) {
-        return whole ? qint64(
-                           std::llround(std::round(double(offset) * pixelsPerUnit) / pixelsPerUnit))
-                     : offset;
+        if (!whole)
+            return offset;
+        const double units =
+            onPaper ? std::round(double(offset) * hundredthsPerUnit) / hundredthsPerUnit
+                    : double(offset);
+        return qint64(std::llround(std::round(units * pixelsPerUnit) / pixelsPerUnit));
     };
     const qint64 start = left;
     Glyphs glyphs;
@@ -354,7 +365,7 @@ private:
 
 } // namespace
 
-QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes, double pictureScale) {
+QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes, const GlyphPlacement& placement) {
     DcTracker tracker;
     QByteArray out;
     bool changed = false;
@@ -370,7 +381,7 @@ QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes, double pictureScale
         at += size;
 
         if (type == ExtTextOutW && out.size() - at < MaxAddedBytes) {
-            const Glyphs glyphs = splitIntoGlyphs(rec, tracker.dc, pictureScale);
+            const Glyphs glyphs = splitIntoGlyphs(rec, tracker.dc, placement);
             if (glyphs.count > 0) {
                 out += glyphs.records;
                 changed = true;

@@ -12,9 +12,16 @@
 
 namespace graphics {
 
-// `bytes` must have passed checkEmf(); `pictureScale` is the picture's
-// pixels per device pixel, by which glyphs are placed on whole pixels.
-// Drawings with nothing to split come back unchanged.
-[[nodiscard]] QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes, double pictureScale);
+// How the reference device's pixels measure on the picture and on paper.
+struct GlyphPlacement {
+    double pictureScale = 0;             // the picture's pixels per device pixel
+    double hundredthsPerDevicePixel = 0; // of a millimetre; 0 when unknown
+};
+
+// `bytes` must have passed checkEmf(); glyphs are placed on whole pixels of
+// the picture by `placement`. Drawings with nothing to split come back
+// unchanged.
+[[nodiscard]] QByteArray emfWithTextPlacedByGlyph(const QByteArray& bytes,
+                                                  const GlyphPlacement& placement);
 
 } // namespace graphics

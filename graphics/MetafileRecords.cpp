@@ -209,6 +209,7 @@ EmfLayout checkEmf(QByteArrayView bytes) {
         // Hundredths of a millimetre per device pixel.
         const double perPixelX = millimetresX * 100.0 / devicePixelsX;
         const double perPixelY = millimetresY * 100.0 / devicePixelsY;
+        layout.hundredthsPerDevicePixelX = perPixelX;
         layout.frameInDevice =
             QRectF(*readI32(bytes, 24) / perPixelX, *readI32(bytes, 28) / perPixelY,
                    frameW / perPixelX, frameH / perPixelY);

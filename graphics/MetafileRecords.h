@@ -36,6 +36,9 @@ struct EmfLayout {
     // in pixels and in millimetres: the part of the drawing that Windows shows
     // as the picture. Empty when the header leaves it unknown.
     QRectF frameInDevice;
+    // Hundredths of a millimetre per device pixel along x, by the reference
+    // device's size; 0 when the header leaves it unknown.
+    double hundredthsPerDevicePixelX = 0;
     qint64 recordCount = 0;
 };
 
