@@ -1,5 +1,6 @@
 #include "graphics/EmfBitmaps.h"
 #include "graphics/EmfNullPenShapes.h"
+#include "graphics/EmfSvgCurves.h"
 #include "graphics/EmfSvgText.h"
 #include "graphics/EmfSvgWholePixels.h"
 #include "graphics/EmfTextGlyphs.h"
@@ -127,7 +128,8 @@ QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
     const double boundsWidth = double(layout.bounds.right()) - layout.bounds.left();
     const GlyphPlacement placement{boundsWidth > 0 ? target.width() / boundsWidth : 0,
                                    layout.hundredthsPerDevicePixelX};
-    const QByteArray svg = svgOnWholePixels(convertToSvg(convert, bytes, size, placement), target);
+    const QByteArray svg = svgWithFineCurves(
+        svgOnWholePixels(convertToSvg(convert, bytes, size, placement), target), target);
     if (svg.isEmpty())
         throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
 

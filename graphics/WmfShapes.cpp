@@ -1,5 +1,6 @@
 #include "graphics/WmfShapes.h"
 
+#include "graphics/FineCurves.h"
 #include "graphics/WmfRasterDevice.h"
 
 #include <QList>
@@ -300,7 +301,7 @@ bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& 
         return false;
 
     const QTransform onRaster = toRaster();
-    QPainterPath shape = onRaster.map(path);
+    QPainterPath shape = withFineCurves(onRaster.map(path), 1.0 / supersampling_);
     shape.setFillRule(dc->polyfillmode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     const bool opaqueBackground = WMF_DC_OPAQUE(dc);
     const QColor background = colourOf(WMF_DC_BACKGROUND(dc));
