@@ -147,6 +147,7 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     int* pixels = device->gd_image ? wmf_gd_image_pixels(device->gd_image) : nullptr;
     if (!pixels)
         return {};
+    text.playEnded(pixels);
     const QImage drawn = toImage(pixels, size.width(), size.height());
     if (drawn.isNull() || drawn.size() == target)
         return drawn;

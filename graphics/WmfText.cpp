@@ -244,6 +244,7 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
         const double width = item.glyphs.width;
         item.at.rx() += estimate / 2 - (horizontal == TA_CENTER ? width / 2 : width);
     }
+    const double placed = item.at.x();
     // Level text starts on a whole pixel, its baseline on a row: letters come
     // out as sharp as other programs draw them. libwmf hands a string with
     // advances over letter by letter; as Windows does, each letter's offset
@@ -260,7 +261,40 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
     const wmfRGB* colour = WMF_DC_TEXTCOLOR(text->dc);
     item.colour = QColor(colour->r, colour->g, colour->b);
     ++painter->drawn_;
-    painter->draw(item, pixels);
+    painter->hold(std::move(item), placed, horizontal == TA_LEFT && wmf.lfEscapement == 0, pixels);
+}
+
+void WmfTextPainter::hold(Item item, double placed, bool joinable, int* pixels) {
+    heldBackPixels_ = pixels;
+    if (last_ && joinable && lastJoinable_ && placed == lastAt_ && item.font == last_->font) {
+        // The last letter had no advance: it is part of the glyph before it.
+        if (group_ && group_->font == last_->font) {
+            group_->text += last_->text;
+            group_->glyphs = layOutOnWholePixels(group_->text, group_->font);
+        } else {
+            group_ = std::move(last_);
+        }
+    } else {
+        if (group_)
+            draw(*group_, pixels);
+        group_ = std::move(last_);
+    }
+    last_ = std::move(item);
+    lastAt_ = placed;
+    lastJoinable_ = joinable;
+}
+
+void WmfTextPainter::drawHeldBack() {
+    for (std::optional<Item>* held : {&group_, &last_}) {
+        if (*held && heldBackPixels_)
+            draw(**held, heldBackPixels_);
+        held->reset();
+    }
+}
+
+void WmfTextPainter::playEnded(int* pixels) {
+    heldBackPixels_ = pixels;
+    drawHeldBack();
 }
 
 // Draws one string onto the device's pixels through a layer just large enough for it.

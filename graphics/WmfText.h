@@ -16,6 +16,7 @@
 #include <QRectF>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 struct _wmfAPI;
 struct _wmfDrawText_t;
@@ -51,7 +52,13 @@ public:
     void takeTextOf(_wmfAPI* api);
 
     // Called between records: text drawn next starts a string of its own.
-    void recordEnded() { recordEnded_ = true; }
+    void recordEnded() {
+        drawHeldBack();
+        recordEnded_ = true;
+    }
+
+    // Once the play has ended: draws what the last record left held back.
+    void playEnded(int* pixels);
 
 private:
     struct Item {
@@ -65,6 +72,8 @@ private:
     };
     static void drawText(_wmfAPI* api, _wmfDrawText_t* text);
     void draw(const Item& item, int* pixels) const;
+    void hold(Item item, double placed, bool joinable, int* pixels);
+    void drawHeldBack();
 
     QRectF frame_;
     QSize size_;
@@ -73,6 +82,18 @@ private:
     // Where the string being drawn started, in the picture's pixels.
     double stringStart_ = 0.0;
     bool recordEnded_ = true;
+    // A string's letters are held back until the next is known. Letters a
+    // writer joined into one glyph (a ligature, "ffi") are the first with the
+    // whole glyph's advance and the others with none: libwmf puts those and
+    // the letter after them on one spot, "office" came out as "of" and a
+    // blot. A letter whose successor comes to its place joins the letters
+    // before it, drawn as one string from the first's place, and the font
+    // joins them again.
+    std::optional<Item> group_; // the glyph being gathered
+    std::optional<Item> last_;  // the latest letter, its advance not yet known
+    double lastAt_ = 0.0;       // where libwmf put it, in the picture's pixels
+    bool lastJoinable_ = false;
+    int* heldBackPixels_ = nullptr;
 };
 
 } // namespace graphics

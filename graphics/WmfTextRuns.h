@@ -1,13 +1,14 @@
 #pragma once
 
-// Strings of a WMF whose advances give some letters none, drawn whole. A
-// writer that set two or three letters as one ligature glyph ("ffi") gives
-// the first its width and the others nothing; libwmf then draws the string
-// letter by letter at those advances, the joined letters and the one after
-// them on one spot, and "office" comes out as "of" and a blot. Each group of
-// joined letters goes to our text drawing whole, without advances, at its
-// place, and the font joins the letters again; the letters around keep
-// theirs. A centred or right-aligned string goes whole.
+// Centred and right-aligned strings of a WMF whose advances give some
+// letters none, drawn whole. A writer that set two or three letters as one
+// ligature glyph ("ffi") gives the first its width and the others nothing;
+// libwmf hands such a string over letter by letter at those advances, and
+// places the letters of a centred or right-aligned one by its own estimate of
+// the string's width. Without advances the string goes to our text drawing
+// whole, which places it by its measured width, and the font joins the
+// letters again. Left-aligned strings keep their advances: the text drawing
+// joins the letters that come to one place (WmfText.h).
 
 #include <QByteArray>
 
