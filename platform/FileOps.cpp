@@ -381,7 +381,11 @@ int removeAbandonedTemporaries(const QString& folder, std::chrono::seconds older
     if (dir == nullptr)
         return 0;
     int removed = 0;
-    const time_t limit = ::time(nullptr) - static_cast<time_t>(olderThan.count());
+    // The fine clock: a file's change time can be taken from it, a moment
+    // ahead of the coarse one time() reads.
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const time_t limit = now.tv_sec - static_cast<time_t>(olderThan.count());
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
         const bool temporary = hasHiddenForm(name, TemporaryMarker);
