@@ -120,8 +120,6 @@ QByteArray fineEllipse(const QPointF& c, double rx, double ry, double pixelsPerU
 } // namespace
 
 QByteArray svgWithFineCurves(const QByteArray& svg, const QRectF& target) {
-    constexpr QByteArrayView PathTag = "<path ";
-    constexpr QByteArrayView EllipseTag = "<ellipse ";
     if (target.isEmpty())
         return svg;
     const auto space = svgDrawingSpace(svg);
@@ -138,19 +136,10 @@ QByteArray svgWithFineCurves(const QByteArray& svg, const QRectF& target) {
         copied = end;
         return out.size() - copied <= MaxAddedBytes;
     };
-    qsizetype nextPath = svg.indexOf(PathTag);
-    qsizetype nextEllipse = svg.indexOf(EllipseTag);
-    while (nextPath >= 0 || nextEllipse >= 0) {
-        const bool path = nextEllipse < 0 || (nextPath >= 0 && nextPath < nextEllipse);
-        const qsizetype at = path ? nextPath : nextEllipse;
-        if (path)
-            nextPath = svg.indexOf(PathTag, at + 1);
-        else
-            nextEllipse = svg.indexOf(EllipseTag, at + 1);
-        const qsizetype close = svg.indexOf('>', at);
-        if (close < 0)
-            break;
-        if (path) {
+    for (const SvgElement& element : svgElements(svg, {"path", "ellipse"})) {
+        const qsizetype at = element.begin;
+        const qsizetype close = element.end;
+        if (element.kind == 0) {
             const auto d = svgAttribute(svg, at, close, "d");
             if (!d)
                 continue;
@@ -171,9 +160,9 @@ QByteArray svgWithFineCurves(const QByteArray& svg, const QRectF& target) {
             rx->place.begin != cy->place.end + qsizetype(sizeof "\" rx=\"") - 1 ||
             ry->place.begin != rx->place.end + qsizetype(sizeof "\" ry=\"") - 1)
             continue;
-        const QByteArray element = "<path d=\"" + fineEllipse(QPointF(cx->value, cy->value),
-                                                              rx->value, ry->value, pixelsPerUnit);
-        if (!replace(at, ry->place.end, element))
+        const QByteArray asPath = "<path d=\"" + fineEllipse(QPointF(cx->value, cy->value),
+                                                             rx->value, ry->value, pixelsPerUnit);
+        if (!replace(at, ry->place.end, asPath))
             return svg;
     }
     if (copied == 0)

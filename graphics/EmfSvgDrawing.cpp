@@ -1,6 +1,7 @@
 #include "graphics/EmfSvgDrawing.h"
 
 #include <QList>
+#include <algorithm>
 #include <cmath>
 
 namespace graphics {
@@ -27,6 +28,24 @@ std::optional<SvgNumber> svgNumber(const QByteArray& text, qsizetype from, qsize
     if (!ok || !std::isfinite(value) || std::abs(value) > MaxSvgCoordinate)
         return std::nullopt;
     return SvgNumber{*place, value};
+}
+
+QList<SvgElement> svgElements(const QByteArray& svg, std::initializer_list<QByteArrayView> names) {
+    QList<SvgElement> elements;
+    qsizetype kind = 0;
+    for (const QByteArrayView name : names) {
+        const QByteArray tag = '<' + name.toByteArray() + ' ';
+        for (qsizetype at = svg.indexOf(tag); at >= 0; at = svg.indexOf(tag, at + 1)) {
+            const qsizetype close = svg.indexOf('>', at);
+            if (close < 0)
+                break;
+            elements.append({at, close, kind});
+        }
+        ++kind;
+    }
+    std::sort(elements.begin(), elements.end(),
+              [](const SvgElement& a, const SvgElement& b) { return a.begin < b.begin; });
+    return elements;
 }
 
 std::optional<SvgDrawingSpace> svgDrawingSpace(const QByteArray& svg) {

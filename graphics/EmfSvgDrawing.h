@@ -5,8 +5,10 @@
 // draws it.
 
 #include <QByteArray>
+#include <QList>
 #include <QPointF>
 #include <QSizeF>
+#include <initializer_list>
 #include <optional>
 
 namespace graphics {
@@ -30,6 +32,17 @@ struct SvgNumber {
 };
 [[nodiscard]] std::optional<SvgNumber> svgNumber(const QByteArray& text, qsizetype from,
                                                  qsizetype to, QByteArrayView name);
+
+// An element's opening tag, from its '<' to its '>'; `kind` is the place of
+// its name in the list asked for.
+struct SvgElement {
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    qsizetype kind = 0;
+};
+// The opening tags of the elements `names` name, in the order they stand.
+[[nodiscard]] QList<SvgElement> svgElements(const QByteArray& svg,
+                                            std::initializer_list<QByteArrayView> names);
 
 // The converter's drawing space: its size (no view box: the width and
 // height), and the one translation of its outer group; nothing when the SVG

@@ -10,8 +10,6 @@
 namespace graphics {
 
 QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target) {
-    constexpr QByteArrayView ImageTag = "<image ";
-    constexpr QByteArrayView TextTag = "<text ";
     if (target.isEmpty())
         return svg;
     const auto space = svgDrawingSpace(svg);
@@ -39,19 +37,11 @@ QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target) {
             copied = value.place.end;
         }
     };
-    qsizetype nextImage = svg.indexOf(ImageTag);
-    qsizetype nextText = svg.indexOf(TextTag);
-    while (nextImage >= 0 || nextText >= 0) {
-        const bool image = nextText < 0 || (nextImage >= 0 && nextImage < nextText);
-        const qsizetype at = image ? nextImage : nextText;
-        if (image)
-            nextImage = svg.indexOf(ImageTag, at + 1);
-        else
-            nextText = svg.indexOf(TextTag, at + 1);
+    for (const SvgElement& element : svgElements(svg, {"image", "text"})) {
+        const bool image = element.kind == 0;
+        const qsizetype at = element.begin;
+        const qsizetype close = element.end;
         // The attributes come before an image's data, which may be long.
-        const qsizetype close = svg.indexOf('>', at);
-        if (close < 0)
-            break;
         const qsizetype data = QByteArrayView(svg).sliced(at, close - at).indexOf("xlink:href");
         const qsizetype end = data < 0 ? close : at + data;
         auto x = svgNumber(svg, at, end, "x");
