@@ -33,21 +33,21 @@ void WmfBitmapPainter::drawBitmap(_wmfAPI* api, _wmfBMP_Draw_t* bitmap) {
 
 bool WmfBitmapPainter::copy(_wmfAPI* api, const _wmfBMP_Draw_t& bitmap, int* pixels) const {
     // Only whole bitmaps: how libwmf counts a part's rows is its own affair.
-    if (frame_.isEmpty() || size_.isEmpty() || supersampling_ < 1 || !bitmap.bmp.data ||
-        bitmap.crop.x != 0 || bitmap.crop.y != 0 || bitmap.crop.w == 0 || bitmap.crop.h == 0 ||
-        bitmap.crop.w != bitmap.bmp.width || bitmap.crop.h != bitmap.bmp.height)
+    if (!raster_.isValid() || !bitmap.bmp.data || bitmap.crop.x != 0 || bitmap.crop.y != 0 ||
+        bitmap.crop.w == 0 || bitmap.crop.h == 0 || bitmap.crop.w != bitmap.bmp.width ||
+        bitmap.crop.h != bitmap.bmp.height)
         return false;
-    const double sx = size_.width() / frame_.width();
-    const double sy = size_.height() / frame_.height();
-    const double x0 = (bitmap.pt.x - frame_.left()) * sx;
-    const double y0 = (bitmap.pt.y - frame_.top()) * sy;
-    const double x1 = x0 + bitmap.crop.w * bitmap.pixel_width * sx;
-    const double y1 = y0 + bitmap.crop.h * bitmap.pixel_height * sy;
+    const QPointF scale = raster_.scale();
+    const QPointF at = raster_.onRaster(QPointF(bitmap.pt.x, bitmap.pt.y));
+    const double x0 = at.x();
+    const double y0 = at.y();
+    const double x1 = x0 + bitmap.crop.w * bitmap.pixel_width * scale.x();
+    const double y1 = y0 + bitmap.crop.h * bitmap.pixel_height * scale.y();
     if (!std::isfinite(x1) || !std::isfinite(y1))
         return false;
     // The edges on whole pixels of the picture: whole steps of the supersampling.
     const auto snap = [&](double v) {
-        return std::clamp(std::round(v / supersampling_) * supersampling_, -1e7, 1e7);
+        return std::clamp(std::round(v / raster_.supersampling) * raster_.supersampling, -1e7, 1e7);
     };
     const double left = snap(std::min(x0, x1));
     const double right = snap(std::max(x0, x1));
@@ -58,9 +58,9 @@ bool WmfBitmapPainter::copy(_wmfAPI* api, const _wmfBMP_Draw_t& bitmap, int* pix
     const bool mirroredX = x1 < x0;
     const bool mirroredY = y1 < y0;
     const int fromX = int(std::max(left, 0.0));
-    const int toX = int(std::min(right, double(size_.width())));
+    const int toX = int(std::min(right, double(raster_.size.width())));
     const int fromY = int(std::max(top, 0.0));
-    const int toY = int(std::min(bottom, double(size_.height())));
+    const int toY = int(std::min(bottom, double(raster_.size.height())));
     wmfBMP bmp = bitmap.bmp;
     for (int y = fromY; y < toY; ++y) {
         const double v = (y + 0.5 - top) / (bottom - top);
@@ -74,7 +74,7 @@ bool WmfBitmapPainter::copy(_wmfAPI* api, const _wmfBMP_Draw_t& bitmap, int* pix
             wmfRGB rgb{};
             if (wmf_ipa_bmp_color(api, &bmp, &rgb, unsigned(column), unsigned(row)) < 0)
                 continue;
-            pixels[std::size_t(y) * std::size_t(size_.width()) + std::size_t(x)] =
+            pixels[std::size_t(y) * std::size_t(raster_.size.width()) + std::size_t(x)] =
                 toDevice({rgb.r, rgb.g, rgb.b, 255});
         }
     }

@@ -9,6 +9,8 @@
 // pixels fills whole pixels of the raster and comes through the scaling as
 // it is.
 
+#include "graphics/WmfRaster.h"
+
 #include <QRectF>
 #include <QSize>
 
@@ -19,10 +21,7 @@ namespace graphics {
 
 class WmfBitmapPainter {
 public:
-    // `frame` is the part of libwmf's device space that fills its raster of
-    // `size` pixels, `supersampling` times the picture's own size.
-    WmfBitmapPainter(QRectF frame, QSize size, int supersampling)
-        : frame_(frame), size_(size), supersampling_(supersampling) {}
+    explicit WmfBitmapPainter(const WmfRaster& raster) : raster_(raster) {}
 
     // Takes libwmf's copying of plain bitmaps on `api` (its raster device)
     // over; the painter, set in the API's WmfPainters, must outlive the
@@ -33,9 +32,7 @@ private:
     static void drawBitmap(_wmfAPI* api, _wmfBMP_Draw_t* bitmap);
     [[nodiscard]] bool copy(_wmfAPI* api, const _wmfBMP_Draw_t& bitmap, int* pixels) const;
 
-    QRectF frame_;
-    QSize size_;
-    int supersampling_;
+    WmfRaster raster_;
     void (*libwmfDraw_)(_wmfAPI*, _wmfBMP_Draw_t*) = nullptr;
 };
 

@@ -133,10 +133,11 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     device->height = unsigned(size.height());
     const QRectF frame(QPointF(bbox.TL.x, bbox.TL.y), QPointF(bbox.BR.x, bbox.BR.y));
     const int factor = size.width() / std::max(1, target.width());
-    WmfTextPainter text(frame, size, factor);
+    const WmfRaster raster{frame, size, factor};
+    WmfTextPainter text(raster);
     watch.text = &text;
-    WmfBitmapPainter bitmaps(frame, size, factor);
-    WmfShapePainter shapes(frame, size, factor);
+    WmfBitmapPainter bitmaps(raster);
+    WmfShapePainter shapes(raster);
     WmfPainters painters{&text, &bitmaps, &shapes};
     api->user_data = &painters;
     text.takeTextOf(api.get());

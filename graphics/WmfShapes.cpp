@@ -269,23 +269,22 @@ void WmfShapePainter::clipTo(_wmfAPI* api, _wmfPolyRectangle_t* region) {
 
 QTransform WmfShapePainter::toRaster() const {
     QTransform transform;
-    transform.scale(size_.width() / frame_.width(), size_.height() / frame_.height());
-    transform.translate(-frame_.left(), -frame_.top());
+    transform.scale(raster_.scale().x(), raster_.scale().y());
+    transform.translate(-raster_.frame.left(), -raster_.frame.top());
     return transform;
 }
 
 bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& path,
                             Outline outline) const {
-    if (!dc || !dc->brush || !dc->pen || frame_.isEmpty() || size_.isEmpty() ||
-        supersampling_ < 1 || dc->ROPmode != R2_COPYPEN)
+    if (!dc || !dc->brush || !dc->pen || !raster_.isValid() || dc->ROPmode != R2_COPYPEN)
         return false;
     const unsigned brushStyle = WMF_BRUSH_STYLE(dc->brush);
     const unsigned penStyle = WMF_PEN_STYLE(dc->pen);
     const bool closed = outline == Outline::Closed;
-    const QImage hatch = brushStyle == BS_HATCHED
-                             ? hatchTile(WMF_BRUSH_HATCH(dc->brush),
-                                         colourOf(WMF_BRUSH_COLOR(dc->brush)), supersampling_)
-                             : QImage();
+    const QImage hatch = brushStyle == BS_HATCHED ? hatchTile(WMF_BRUSH_HATCH(dc->brush),
+                                                              colourOf(WMF_BRUSH_COLOR(dc->brush)),
+                                                              raster_.supersampling)
+                                                  : QImage();
     if (closed && brushStyle != BS_SOLID && brushStyle != BS_NULL && hatch.isNull())
         return false;
     const QList<qreal> dashes = dashesOf(penStyle);
@@ -301,7 +300,7 @@ bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& 
         return false;
 
     const QTransform onRaster = toRaster();
-    QPainterPath shape = withFineCurves(onRaster.map(path), 1.0 / supersampling_);
+    QPainterPath shape = withFineCurves(onRaster.map(path), 1.0 / raster_.supersampling);
     shape.setFillRule(dc->polyfillmode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     const bool opaqueBackground = WMF_DC_OPAQUE(dc);
     const QColor background = colourOf(WMF_DC_BACKGROUND(dc));
@@ -311,9 +310,9 @@ bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& 
         // A pen is never thinner than a pixel of the picture, and one about a
         // pixel wide is one (its width went through libwmf's rounding).
         double width = std::abs(WMF_PEN_WIDTH(dc->pen) * onRaster.m11());
-        if (!(width >= 1.5 * supersampling_))
-            width = supersampling_;
-        if (!std::isfinite(width) || width > 4.0 * (size_.width() + size_.height()))
+        if (!(width >= 1.5 * raster_.supersampling))
+            width = raster_.supersampling;
+        if (!std::isfinite(width) || width > 4.0 * (raster_.size.width() + raster_.size.height()))
             return false;
         pen = QPen(colourOf(WMF_PEN_COLOR(dc->pen)), width);
         const unsigned cap = WMF_PEN_ENDCAP(dc->pen);
@@ -326,8 +325,8 @@ bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& 
                                                  : Qt::RoundJoin);
         // Only a pen a pixel wide is dashed; wider ones draw solid. So is a
         // line far longer than the picture (a hostile file's millions of dashes).
-        if (!dashes.isEmpty() && width == supersampling_ &&
-            shape.length() < 64.0 * (size_.width() + size_.height())) {
+        if (!dashes.isEmpty() && width == raster_.supersampling &&
+            shape.length() < 64.0 * (raster_.size.width() + raster_.size.height())) {
             pen.setDashPattern(dashes);
             pen.setCapStyle(Qt::FlatCap);
         }
@@ -336,7 +335,7 @@ bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& 
     const QRectF bounds = shape.boundingRect().adjusted(-reach, -reach, reach, reach);
     if (!std::isfinite(bounds.width()) || !std::isfinite(bounds.height()))
         return true;
-    QRect area = bounds.toAlignedRect().intersected(QRect(QPoint(0, 0), size_));
+    QRect area = bounds.toAlignedRect().intersected(QRect(QPoint(0, 0), raster_.size));
     if (clipped_)
         area = area.intersected(clip_.boundingRect().toAlignedRect());
     if (area.isEmpty())
@@ -345,15 +344,17 @@ bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& 
     // nought above them: painted on as they are, seen as an RGB32 image, and
     // that byte set back to nought where the painting set it. Should any be
     // transparent, libwmf draws the shape.
-    const auto rowOf = [&](int y) { return pixels + std::size_t(y) * std::size_t(size_.width()); };
+    const auto rowOf = [&](int y) {
+        return pixels + std::size_t(y) * std::size_t(raster_.size.width());
+    };
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const int* row = rowOf(y);
         for (int x = area.left(); x <= area.right(); ++x)
             if ((unsigned(row[x]) >> 24) != 0)
                 return false;
     }
-    QImage raster(reinterpret_cast<uchar*>(pixels), size_.width(), size_.height(),
-                  qsizetype(size_.width()) * 4, QImage::Format_RGB32);
+    QImage raster(reinterpret_cast<uchar*>(pixels), raster_.size.width(), raster_.size.height(),
+                  qsizetype(raster_.size.width()) * 4, QImage::Format_RGB32);
     QPainter painter(&raster);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(area);
@@ -372,8 +373,9 @@ bool WmfShapePainter::paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& 
         }
     }
     if (stroked) {
-        const QPainterPath line =
-            pen.widthF() == supersampling_ ? onPixelCentres(shape, supersampling_) : shape;
+        const QPainterPath line = pen.widthF() == raster_.supersampling
+                                      ? onPixelCentres(shape, raster_.supersampling)
+                                      : shape;
         if (pen.style() != Qt::SolidLine && opaqueBackground) {
             QPen gaps = pen;
             gaps.setStyle(Qt::SolidLine);

@@ -10,6 +10,8 @@
 // pen or none, in the plain copy raster operation, are taken over; libwmf
 // draws the rest (pattern brushes, other raster operations).
 
+#include "graphics/WmfRaster.h"
+
 #include <QPainterPath>
 #include <QRectF>
 #include <QSize>
@@ -29,10 +31,7 @@ namespace graphics {
 
 class WmfShapePainter {
 public:
-    // `frame` is the part of libwmf's device space that fills its raster of
-    // `size` pixels, `supersampling` times the picture's own size.
-    WmfShapePainter(QRectF frame, QSize size, int supersampling)
-        : frame_(frame), size_(size), supersampling_(supersampling) {}
+    explicit WmfShapePainter(const WmfRaster& raster) : raster_(raster) {}
 
     // Takes libwmf's drawing of shapes on `playing` (its raster device) over,
     // and follows its clipping; the painter, set in the API's WmfPainters,
@@ -68,9 +67,7 @@ private:
     [[nodiscard]] bool paint(_wmfAPI* api, const _wmfDC* dc, const QPainterPath& path,
                              Outline outline) const;
 
-    QRectF frame_;
-    QSize size_;
-    int supersampling_;
+    WmfRaster raster_;
     // The clip region in force, in raster pixels; empty when none is.
     QPainterPath clip_;
     bool clipped_ = false;

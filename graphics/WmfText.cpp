@@ -193,7 +193,7 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
     WmfPainters* painters = wmfPainters(api);
     WmfTextPainter* painter = painters ? painters->text : nullptr;
     if (!painter || !text || !text->str || !text->dc || !text->dc->font ||
-        painter->frame_.isEmpty() || painter->size_.isEmpty() || painter->drawn_ >= MaxTextItems)
+        !painter->raster_.isValid() || painter->drawn_ >= MaxTextItems)
         return;
     int* pixels = devicePixelsWhilePlaying(api);
     if (!pixels)
@@ -208,11 +208,11 @@ void WmfTextPainter::drawText(_wmfAPI* api, _wmfDrawText_t* text) {
         wmf.lfFaceName ? decodeWindowsText(QByteArrayView(wmf.lfFaceName), charset) : QString();
     // Text is laid out and drawn at the picture's own size, as other programs
     // draw it on a screen, not at the supersampled device's.
-    const int step = std::max(1, painter->supersampling_);
-    const double sx = painter->size_.width() / painter->frame_.width() / step;
-    const double sy = painter->size_.height() / painter->frame_.height() / step;
-    item.at = QPointF((text->pt.x - painter->frame_.left()) * sx,
-                      (text->pt.y - painter->frame_.top()) * sy);
+    const WmfRaster& raster = painter->raster_;
+    const double step = raster.supersampling;
+    const double sx = raster.scale().x() / step;
+    const double sy = raster.scale().y() / step;
+    item.at = raster.onRaster(QPointF(text->pt.x, text->pt.y)) / step;
     const double pixelHeight = std::abs(text->font_height * sy);
     if (!(pixelHeight >= 0.5 && pixelHeight <= 4.0 * MaxTextPixels))
         return;
@@ -299,8 +299,9 @@ void WmfTextPainter::playEnded(int* pixels) {
 
 // Draws one string onto the device's pixels through a layer just large enough for it.
 void WmfTextPainter::draw(const Item& item, int* pixels) const {
-    const int step = std::max(1, supersampling_);
-    const QSize picture((size_.width() + step - 1) / step, (size_.height() + step - 1) / step);
+    const int step = raster_.supersampling;
+    const QSize size = raster_.size;
+    const QSize picture((size.width() + step - 1) / step, (size.height() + step - 1) / step);
     QTransform place;
     place.translate(item.at.x(), item.at.y());
     place.rotate(item.angle);
@@ -328,7 +329,7 @@ void WmfTextPainter::draw(const Item& item, int* pixels) const {
     for (const QGlyphRun& run : item.glyphs.runs)
         painter.drawGlyphRun(QPointF(0, item.baseline), run);
     painter.end();
-    blendOntoDevice(layer, area.topLeft() * step, step, pixels, size_);
+    blendOntoDevice(layer, area.topLeft() * step, step, pixels, size);
 }
 
 } // namespace graphics

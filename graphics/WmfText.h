@@ -6,6 +6,7 @@
 // bytes are decoded by the font's Windows character set and drawn with the
 // named font, the IPA fonts standing in for the Japanese Windows fonts.
 
+#include "graphics/WmfRaster.h"
 #include "graphics/WmfTextLayout.h"
 
 #include <QByteArrayView>
@@ -42,10 +43,7 @@ inline constexpr double TypicalCellHeightPerEm = 1.15;
 // Windows.
 class WmfTextPainter {
 public:
-    // `frame` is the part of libwmf's device space that fills the picture of
-    // `size` pixels, `supersampling` times the picture's own size.
-    WmfTextPainter(QRectF frame, QSize size, int supersampling)
-        : frame_(frame), size_(size), supersampling_(supersampling) {}
+    explicit WmfTextPainter(const WmfRaster& raster) : raster_(raster) {}
 
     // Takes libwmf's text drawing on `api` (its raster device) over; the
     // painter, set in the API's WmfPainters, must outlive the playing.
@@ -75,9 +73,7 @@ private:
     void hold(Item item, double placed, bool joinable, int* pixels);
     void drawHeldBack();
 
-    QRectF frame_;
-    QSize size_;
-    int supersampling_;
+    WmfRaster raster_;
     qsizetype drawn_ = 0;
     // Where the string being drawn started, in the picture's pixels.
     double stringStart_ = 0.0;
