@@ -12,7 +12,7 @@ namespace graphics {
 namespace {
 
 // Past this many added bytes the drawing keeps its curves.
-constexpr qsizetype MaxAddedBytes = qsizetype(32) * 1024 * 1024;
+constexpr qsizetype MaxAddedBytes = qsizetype(8) * 1024 * 1024;
 // Control points of a quarter ellipse, per radius.
 constexpr double Kappa = 0.5522847498;
 

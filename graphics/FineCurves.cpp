@@ -7,7 +7,7 @@ namespace graphics {
 namespace {
 
 constexpr double Tolerance = 0.1; // of a pixel
-constexpr int MaxDepth = 12;      // at most 4096 lines a curve
+constexpr int MaxDepth = 8;       // at most 256 lines a curve
 
 struct Cubic {
     QPointF a, b, c, d;
