@@ -61,7 +61,10 @@ void checkWmfBitmapRecord(QByteArrayView record, std::uint16_t function) {
     // parameters than the size of the header would allow: nothing to check.
     if (record.size() < dibAt + 12)
         return;
-    if (!isPackedDibSound(record.sliced(dibAt)))
+    // Windows reads a core header (12 bytes) or an info header of 40 bytes or
+    // more; libwmf spins without end on the shorter OS/2 ones.
+    const std::uint32_t headerBytes = *readU32(record, dibAt);
+    if ((headerBytes != 12 && headerBytes < 40) || !isPackedDibSound(record.sliced(dibAt)))
         corrupt(QStringLiteral("埋め込まれたビットマップが不正です"));
 }
 
