@@ -9,7 +9,8 @@
 
 namespace graphics {
 
-QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target) {
+QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target,
+                            double pixelsPerHundredth) {
     if (target.isEmpty())
         return svg;
     const auto space = svgDrawingSpace(svg);
@@ -23,6 +24,13 @@ QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target) {
         return (x - target.left()) / sx - space->offset.x();
     };
     const auto fromPictureY = [&](double y) { return (y - target.top()) / sy - space->offset.y(); };
+    const bool onPaper =
+        std::isfinite(pixelsPerHundredth) && pixelsPerHundredth > 1e-6 && pixelsPerHundredth < 1e6;
+    const auto whole = [&](double pixels) {
+        if (onPaper)
+            pixels = std::round(pixels / pixelsPerHundredth) * pixelsPerHundredth;
+        return std::round(pixels);
+    };
 
     QByteArray out;
     qsizetype copied = 0;
@@ -58,10 +66,10 @@ QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target) {
         auto h = svgNumber(svg, at, end, "height");
         if (!w || !h || w->value <= 0 || h->value <= 0)
             continue;
-        const double left = std::round(toPictureX(x->value));
-        const double right = std::round(toPictureX(x->value + w->value));
-        const double top = std::round(toPictureY(y->value));
-        const double bottom = std::round(toPictureY(y->value + h->value));
+        const double left = whole(toPictureX(x->value));
+        const double right = whole(toPictureX(x->value + w->value));
+        const double top = whole(toPictureY(y->value));
+        const double bottom = whole(toPictureY(y->value + h->value));
         if (!(right > left && bottom > top))
             continue;
         x->value = fromPictureX(left);
