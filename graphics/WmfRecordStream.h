@@ -30,6 +30,22 @@ struct WmfRecordFrame {
     return WmfRecordFrame{qint64(*words) * 2, *function};
 }
 
+// Calls `visit(at, frame)` for each record from the header's end through the
+// end-of-file record; false when one does not lie wholly inside `bytes` (a
+// file that has not passed checkWmf()).
+template <typename Visit>
+bool forEachWmfRecord(QByteArrayView bytes, qint64 headerAt, Visit&& visit) {
+    for (qint64 at = headerAt + WmfHeaderBytes;;) {
+        const auto frame = wmfRecordAt(bytes, at);
+        if (!frame)
+            return false;
+        visit(at, *frame);
+        at += frame->bytes;
+        if (frame->function == 0x0000)
+            return true;
+    }
+}
+
 inline void putU16(QByteArray& bytes, qint64 at, std::uint16_t value) {
     bytes[at] = char(value & 0xff);
     bytes[at + 1] = char(value >> 8);
@@ -52,15 +68,9 @@ inline void setWmfLargestRecord(QByteArray& wmf, qint64 headerAt) {
     if (wmf.size() < headerAt + WmfHeaderBytes)
         return;
     qint64 largest = 3;
-    for (qint64 at = headerAt + WmfHeaderBytes;;) {
-        const auto frame = wmfRecordAt(wmf, at);
-        if (!frame)
-            break;
-        largest = std::max(largest, frame->bytes / 2);
-        at += frame->bytes;
-        if (frame->function == 0x0000)
-            break;
-    }
+    forEachWmfRecord(wmf, headerAt, [&](qint64, const WmfRecordFrame& frame) {
+        largest = std::max(largest, frame.bytes / 2);
+    });
     putU16(wmf, headerAt + MaxRecordAt, std::uint16_t(largest & 0xffff));
     putU16(wmf, headerAt + MaxRecordAt + 2, std::uint16_t(largest >> 16));
 }

@@ -2,6 +2,7 @@
 #include "graphics/MetafileRendering.h"
 #include "graphics/PictureLimits.h"
 #include "graphics/WmfBitmaps.h"
+#include "graphics/WmfBrushes.h"
 #include "graphics/WmfFontHeights.h"
 #include "graphics/WmfObjectTable.h"
 #include "graphics/WmfPlayback.h"
@@ -102,7 +103,9 @@ QImage drawWithLibwmf(const QByteArray& bytes, const WmfLayout& layout, QDeadlin
     WmfPlayback playback = wmfPlayback(
         withLigatureRunsWhole(
             withFontHeightsAsEm(
-                withTextAlignmentRestored(withOwnObjectSlots(bytes, headerAt), headerAt), headerAt),
+                withTextAlignmentRestored(
+                    withOwnObjectSlots(withDrawableBrushes(bytes, headerAt), headerAt), headerAt),
+                headerAt),
             headerAt),
         layout, size);
     setWmfLargestRecord(playback.bytes, headerAt);
