@@ -128,13 +128,10 @@ QImage renderEmf(const QByteArray& bytes, const EmfLayout& layout) {
     const double boundsWidth = double(layout.bounds.right()) - layout.bounds.left();
     const GlyphPlacement placement{boundsWidth > 0 ? target.width() / boundsWidth : 0,
                                    layout.hundredthsPerDevicePixelX};
-    const double pixelsPerHundredth =
-        placement.hundredthsPerDevicePixel > 0
-            ? placement.pictureScale / placement.hundredthsPerDevicePixel
-            : 0;
-    const QByteArray svg = svgWithFineCurves(
-        svgOnWholePixels(convertToSvg(convert, bytes, size, placement), target, pixelsPerHundredth),
-        target);
+    const QByteArray svg =
+        svgWithFineCurves(svgOnWholePixels(convertToSvg(convert, bytes, size, placement), target,
+                                           placement.pixelsPerHundredth()),
+                          target);
     if (svg.isEmpty())
         throw EInvalidGraphic(QStringLiteral("メタファイルを描けません"));
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// The EMF converter's curves (Bézier paths and ellipses) written as fine
-// lines, so that Qt fills them with their exact coverage (FineCurves.h).
+// The EMF converter's curves (Bézier paths and ellipses) written as lines cut
+// as other renderers cut them (FineCurves.h), before Qt SVG cuts them coarser.
 
 #include <QByteArray>
 #include <QRectF>

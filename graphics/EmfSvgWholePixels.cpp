@@ -9,6 +9,12 @@
 
 namespace graphics {
 
+double wholePixelOnPaper(double pixels, double pixelsPerHundredth) {
+    if (std::isfinite(pixelsPerHundredth) && pixelsPerHundredth > 1e-6 && pixelsPerHundredth < 1e6)
+        pixels = std::round(pixels / pixelsPerHundredth) * pixelsPerHundredth;
+    return std::round(pixels);
+}
+
 QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target,
                             double pixelsPerHundredth) {
     if (target.isEmpty())
@@ -24,13 +30,7 @@ QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target,
         return (x - target.left()) / sx - space->offset.x();
     };
     const auto fromPictureY = [&](double y) { return (y - target.top()) / sy - space->offset.y(); };
-    const bool onPaper =
-        std::isfinite(pixelsPerHundredth) && pixelsPerHundredth > 1e-6 && pixelsPerHundredth < 1e6;
-    const auto whole = [&](double pixels) {
-        if (onPaper)
-            pixels = std::round(pixels / pixelsPerHundredth) * pixelsPerHundredth;
-        return std::round(pixels);
-    };
+    const auto whole = [&](double pixels) { return wholePixelOnPaper(pixels, pixelsPerHundredth); };
 
     QByteArray out;
     qsizetype copied = 0;

@@ -14,15 +14,20 @@
 
 namespace graphics {
 
+// `pixels` (from the frame's edge) rounded to a whole pixel as office programs
+// place things: first to a whole hundredth of a millimetre, when
+// `pixelsPerHundredth` (of the frame, on the picture) is known, then to a
+// pixel. Straight to pixels, a place within a fiftieth of a pixel of half-way
+// lands a pixel from theirs.
+[[nodiscard]] double wholePixelOnPaper(double pixels, double pixelsPerHundredth);
+
 // `svg` as the converter writes it, to be drawn into `target` of the picture:
 // `<image>` rectangles have their edges rounded to whole pixels there, and
-// `<text>` its start and baseline. Office programs hold a drawing in whole
-// hundredths of a millimetre, so a bitmap's edge is first rounded to those
-// when `pixelsPerHundredth` (of a millimetre of the frame, on the picture) is
-// known: an edge within a fiftieth of a pixel of half-way landed a pixel from
-// where they put it (a bullet's highlight a column short). An SVG of another
-// shape than the converter's (transforms below its outer group, a view box)
-// comes back unchanged.
+// `<text>` its start and baseline. A bitmap's edges go through
+// wholePixelOnPaper() (rounded straight, a bullet's highlight fell a column
+// short); a string's start is rounded straight, as office programs place it.
+// An SVG of another shape than the converter's (transforms below its outer
+// group, a view box) comes back unchanged.
 [[nodiscard]] QByteArray svgOnWholePixels(const QByteArray& svg, const QRectF& target,
                                           double pixelsPerHundredth);
 

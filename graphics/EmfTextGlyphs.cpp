@@ -1,6 +1,7 @@
 #include "graphics/EmfTextGlyphs.h"
 
 #include "graphics/EmfRewrite.h"
+#include "graphics/EmfSvgWholePixels.h"
 #include "graphics/LittleEndian.h"
 
 #include <QChar>
@@ -215,24 +216,16 @@ Glyphs splitIntoGlyphs(QByteArrayView rec, const DcState& dc, const GlyphPlaceme
     // from the string's start is rounded to a pixel of the picture, and the
     // start itself is put on one when the converter's SVG is drawn
     // (svgOnWholePixels()). Unrounded, letters fall between pixels and the
-    // gaps between them vary by one. Office programs hold a drawing in whole
-    // hundredths of a millimetre, so the offset is first rounded to those:
-    // straight to pixels, a letter whose place falls within a fiftieth of a
-    // pixel of half-way lands on the other side of it.
+    // gaps between them vary by one. The offset goes through whole
+    // hundredths of a millimetre first, as office programs place letters.
     const double pixelsPerUnit = dc.devicePixelsPerUnit() * placement.pictureScale;
-    const double hundredthsPerUnit = dc.devicePixelsPerUnit() * placement.hundredthsPerDevicePixel;
-    const auto sane = [](double scale) {
-        return std::isfinite(scale) && scale > 1e-6 && scale < 1e6;
-    };
-    const bool whole = sane(pixelsPerUnit);
-    const bool onPaper = sane(hundredthsPerUnit);
+    const double pixelsPerHundredth = placement.pixelsPerHundredth();
+    const bool whole = std::isfinite(pixelsPerUnit) && pixelsPerUnit > 1e-6 && pixelsPerUnit < 1e6;
     const auto onWholePixels = [&](qint64 offset) {
-        if (!whole)
-            return offset;
-        const double units =
-            onPaper ? std::round(double(offset) * hundredthsPerUnit) / hundredthsPerUnit
-                    : double(offset);
-        return qint64(std::llround(std::round(units * pixelsPerUnit) / pixelsPerUnit));
+        return whole ? qint64(std::llround(
+                           wholePixelOnPaper(double(offset) * pixelsPerUnit, pixelsPerHundredth) /
+                           pixelsPerUnit))
+                     : offset;
     };
     const qint64 start = left;
     Glyphs glyphs;

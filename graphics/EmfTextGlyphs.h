@@ -16,6 +16,11 @@ namespace graphics {
 struct GlyphPlacement {
     double pictureScale = 0;             // the picture's pixels per device pixel
     double hundredthsPerDevicePixel = 0; // of a millimetre; 0 when unknown
+
+    // The picture's pixels per hundredth of a millimetre; 0 when unknown.
+    [[nodiscard]] double pixelsPerHundredth() const {
+        return hundredthsPerDevicePixel > 0 ? pictureScale / hundredthsPerDevicePixel : 0;
+    }
 };
 
 // `bytes` must have passed checkEmf(); glyphs are placed on whole pixels of
